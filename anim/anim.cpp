@@ -1,0 +1,9 @@
+#include "anim/anim.h"
+
+void AnimKeySet(AnimKey* key, const Mat4& matrix, uint32_t time) {
+  key->matrix = matrix;
+  key->time = time;
+  AnimKeyRefresh(key);
+}
+
+void AnimKeyRefresh(AnimKey* key) { QuatFromMatrix(&key->rotation, key->matrix); }

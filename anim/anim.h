@@ -1,0 +1,54 @@
+// The animation records: an animation is one key track per limb, each key a 4x4 matrix at an
+// integer frame time. An AnimID names an AnimData through the handle registry (plugin/handles.h).
+#pragma once
+#include <stdint.h>
+
+#include "math/xmath.h"
+
+// A matrix key.
+struct AnimKey {
+  Mat4 matrix;     // the pose (row-major, translation in the fourth row)
+  uint32_t time;   // frame number; converted to float as an unsigned value
+  Quat rotation;   // QuatFromMatrix(matrix), kept beside the key so sampling need not redo it.
+                   // Whoever changes matrix calls AnimKeySet (or AnimKeyRefresh) to keep it true.
+};
+
+struct AnimRotKey {
+  Quat rotation;   // x, y, z, w
+  uint32_t time;
+};
+
+struct AnimVecKey {
+  float x, y, z;
+  uint32_t time;
+};
+
+// One limb's keys.
+struct AnimTrack {
+  uint32_t rotationKeyCount;   // kind 0; filled only in the extraction's working track
+  uint32_t positionKeyCount;   // kind 1; likewise
+  uint32_t scaleKeyCount;      // kind 2; likewise
+  uint32_t keyCount;           // kind 3: the matrix keys, the track's keys everywhere else
+  AnimRotKey* rotationKeys;    // owned, or null
+  AnimVecKey* positionKeys;    // owned, or null
+  AnimVecKey* scaleKeys;       // owned, or null
+  AnimKey* keys;               // owned; room for keyCount + 1 keys, ascending time
+  Quat baseRotation;           // zero in a loaded animation; read by nothing
+  float basePosition[3];       // likewise
+  float baseScale[3];          // likewise
+  Mat4 referenceMatrix;        // stored with the track in the file; used by nothing else
+};
+
+// One animation.
+struct AnimData {
+  uint32_t limbCount;   // number of tracks; track i belongs to limb i
+  float totalFrames;    // by the total-frames rule (largest key time past key 0 of tracks 1 and up)
+  AnimTrack* tracks;    // limbCount tracks, or null when limbCount is 0
+  uint32_t endMark;     // the file's last field as loaded (723 in every file written here)
+  float playSpeed;      // frames per second; the default play speed when loaded
+};
+
+// Sets a key's matrix and time and the decomposition kept beside it.
+void AnimKeySet(AnimKey* key, const Mat4& matrix, uint32_t time);
+// Recomputes the decomposition after key->matrix was written directly.
+void AnimKeyRefresh(AnimKey* key);

@@ -1,0 +1,15 @@
+# 32-bit Linux build of the same code; its programs run under qemu-i386 on x86-64 machines
+# whose kernel cannot execute 32-bit binaries.
+set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(CMAKE_C_COMPILER gcc)
+set(CMAKE_CXX_COMPILER g++)
+set(CMAKE_C_FLAGS_INIT "-m32 -msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-m32 -msse2 -mfpmath=sse")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-m32")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-m32")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-m32")
+find_program(XAMO_QEMU_I386 qemu-i386)
+if(XAMO_QEMU_I386)
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${XAMO_QEMU_I386}")
+endif()

@@ -1,0 +1,130 @@
+#include "oac/sample.h"
+
+namespace {
+
+inline float TimeF(uint32_t t) { return static_cast<float>(t); }
+
+template <class Key>
+uint32_t LinearIndex(const Key* keys, uint32_t c, float time) {
+  if (c < 2) return 0;
+  if (time == 0.0f) return 0;
+  if (TimeF(keys[c - 1].time) <= time) return c - 2;
+  for (uint32_t i = 0; i < c; ++i)
+    if (TimeF(keys[i].time) > time) return i - 1;  // 0xFFFFFFFF when key 0 lies past the time
+  return c - 2;  // not reached for a time that compares (a NaN ends here)
+}
+
+uint32_t MatrixIndex(const AnimKey* keys, uint32_t c, float time) {
+  if (c < 2) return 0;
+  if (time == 0.0f) return 0;
+  if (TimeF(keys[1].time) > time) return 0;
+  uint32_t hi = c - 1;
+  if (TimeF(keys[hi].time) <= time) return hi - 1;
+  uint32_t lo = 0;
+  while (lo < hi) {
+    const uint32_t mid = (lo + hi) / 2;
+    const float tm = TimeF(keys[mid].time);
+    if (tm == time) return mid;
+    if (tm < time) {
+      if (TimeF(keys[mid + 1].time) > time) return mid;
+      lo = mid + 1;
+    } else {
+      // Unsorted keys (or a NaN time) can bring the search to key 0 from above.
+      if (mid == 0) return 0;
+      if (TimeF(keys[mid - 1].time) <= time) return mid - 1;
+      hi = mid - 1;
+    }
+  }
+  return hi;
+}
+
+}  // namespace
+
+uint32_t FindKeyIndexInTrack(const AnimTrack* track, int kind, float time) {
+  switch (kind) {
+    case kKindRotation: return LinearIndex(track->rotationKeys, track->rotationKeyCount, time);
+    case kKindPosition: return LinearIndex(track->positionKeys, track->positionKeyCount, time);
+    case kKindScale: return LinearIndex(track->scaleKeys, track->scaleKeyCount, time);
+    case kKindMatrix: return MatrixIndex(track->keys, track->keyCount, time);
+    default: return 0;
+  }
+}
+
+uint32_t FindKeyIndex(const AnimData* anim, uint32_t limb, int kind, float time) {
+  if (limb >= anim->limbCount) return 0;
+  return FindKeyIndexInTrack(&anim->tracks[limb], kind, time);
+}
+
+void BlendWithRotations(Mat4* out, const Mat4& a, const Quat& qa, const Mat4& b, const Quat& qb, float s) {
+  if (s <= 0.0f) {
+    *out = a;
+    return;
+  }
+  if (s >= 1.0f) {
+    *out = b;
+    return;
+  }
+  Quat q;
+  QuatSlerp(&q, qa, qb, s);
+  const float x = a.m[12] + (b.m[12] - a.m[12]) * s;
+  const float y = a.m[13] + (b.m[13] - a.m[13]) * s;
+  const float z = a.m[14] + (b.m[14] - a.m[14]) * s;
+  MatFromQuat(out, q);
+  out->m[12] = x;
+  out->m[13] = y;
+  out->m[14] = z;
+  out->m[15] = 1.0f;
+}
+
+void BlendMatrices(Mat4* out, const Mat4& a, const Mat4& b, float s) {
+  if (s <= 0.0f) {
+    *out = a;
+    return;
+  }
+  if (s >= 1.0f) {
+    *out = b;
+    return;
+  }
+  Quat qa, qb;
+  QuatFromMatrix(&qa, a);
+  QuatFromMatrix(&qb, b);
+  BlendWithRotations(out, a, qa, b, qb, s);
+}
+
+void BlendKeys(Mat4* out, const AnimKey& a, const AnimKey& b, float s) {
+  BlendWithRotations(out, a.matrix, a.rotation, b.matrix, b.rotation, s);
+}
+
+void SampleTrack(Mat4* out, const AnimTrack* track, float f, float speed, uint32_t* hint) {
+  const uint32_t c = track->keyCount;
+  const AnimKey* k = track->keys;
+  if (c < 2) {
+    *out = c ? k[0].matrix : kIdentity;
+    return;
+  }
+  if (f > TimeF(k[c - 1].time)) {
+    *out = k[c - 1].matrix;
+    return;
+  }
+  const uint32_t h = *hint;
+  uint32_t j;
+  if (h < c - 1 && TimeF(k[h].time) <= f && f < TimeF(k[h + 1].time)) {
+    j = h;
+  } else if (speed > 0.0f && h + 1 < c - 1 && TimeF(k[h + 1].time) <= f && f < TimeF(k[h + 2].time)) {
+    j = h + 1;
+  } else if (speed < 0.0f && h >= 1 && h < c && TimeF(k[h - 1].time) <= f && f < TimeF(k[h].time)) {
+    j = h - 1;
+  } else if (speed == 0.0f && h < c - 1) {
+    j = h;
+  } else {
+    j = MatrixIndex(k, c, f);
+  }
+  *hint = j;
+  const float t0 = TimeF(k[j].time), t1 = TimeF(k[j + 1].time);
+  const float s = t1 == t0 ? 0.0f : (f - t0) / (t1 - t0);
+  BlendKeys(out, k[j], k[j + 1], s);
+}
+
+void SampleMatrixTrack(Mat4* out, const AnimData* anim, uint32_t limb, float f, float speed, uint32_t* hint) {
+  SampleTrack(out, &anim->tracks[limb], f, speed, hint);
+}

@@ -1,0 +1,40 @@
+// Key sampling and blending: turning a track's keys into a matrix at a frame.
+//
+// The controller update calls SampleMatrixTrack for every playing limb on every update, so it
+// allocates nothing and normally costs a few key-time comparisons: the key hint remembers the
+// interval of the previous call and is tested before any search.
+#pragma once
+#include <stdint.h>
+
+#include "anim/anim.h"
+
+enum KeyKind : int {
+  kKindRotation = 0,  // AnimTrack::rotationKeys (linear search)
+  kKindPosition = 1,  // AnimTrack::positionKeys (linear search)
+  kKindScale = 2,     // AnimTrack::scaleKeys (linear search)
+  kKindMatrix = 3,    // AnimTrack::keys (bisection)
+};
+
+// Index of the key that opens the interval holding `time` in one key kind of a limb's track.
+// Linear kinds: 0 at time 0; c - 2 at or past the last key; else (first key later than time) - 1,
+// which is 0xFFFFFFFF when key 0 already lies past the time. Matrix kind: 0 below key 1's time,
+// c - 2 at or past the last key, else j with time(j) <= time < time(j + 1). A kind with fewer
+// than two keys, an unknown kind or a limb without track gives 0.
+uint32_t FindKeyIndex(const AnimData* anim, uint32_t limb, int kind, float time);
+uint32_t FindKeyIndexInTrack(const AnimTrack* track, int kind, float time);
+
+// Blend of two matrices at factor s: a for s <= 0, b for s >= 1, else the slerp of their
+// rotations with the translation rows interpolated linearly (scale is not interpolated).
+void BlendMatrices(Mat4* out, const Mat4& a, const Mat4& b, float s);
+// The same for two keys, using the rotations kept beside them.
+void BlendKeys(Mat4* out, const AnimKey& a, const AnimKey& b, float s);
+// The same with the rotations of a and b given.
+void BlendWithRotations(Mat4* out, const Mat4& a, const Quat& qa, const Mat4& b, const Quat& qb, float s);
+
+// The matrix of a track's matrix keys at frame f. Past the last key: the last key. Otherwise
+// the interval is taken from the hint when it holds f, else the next one in the direction of
+// `speed`, else (speed 0) the hint as it stands, else a bisection; the interval found becomes the
+// new hint. A track with one key gives that key, one without keys the identity.
+void SampleTrack(Mat4* out, const AnimTrack* track, float f, float speed, uint32_t* hint);
+// SampleTrack on the track of `limb` (which must be below anim->limbCount).
+void SampleMatrixTrack(Mat4* out, const AnimData* anim, uint32_t limb, float f, float speed, uint32_t* hint);

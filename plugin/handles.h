@@ -1,0 +1,27 @@
+// Live-handle registry for the records the plug-in hands to BASIC programs.
+//
+// An AnimID or oacID is a 32-bit value. On 32-bit builds it is the record's address, as the host
+// expects; on 64-bit builds it is a 32-bit number that the registry maps back to the record. Either
+// way a command turns the value into its record with HandleLookup, which answers null for a value
+// that was never handed out, was deleted, or names a record of the other kind, so a bad handle gives
+// the command's quiet result instead of touching memory.
+#pragma once
+#include <stdint.h>
+
+enum HandleKind : uint32_t {
+  kHandleAnim = 1,  // AnimData
+  kHandleOac = 2,   // OacData
+};
+
+// Registers a live record and returns its handle (never 0).
+uint32_t HandleRegister(void* record, HandleKind kind);
+
+// The record of a live handle of that kind, or null.
+void* HandleLookup(uint32_t handle, HandleKind kind);
+
+// Forgets a handle; later lookups of it answer null.
+void HandleRelease(uint32_t handle);
+
+// Counts releases of handles of one kind. A holder of handles that saw the same count before can
+// keep trusting what it looked up then, without looking up again.
+uint32_t HandleReleaseCount(HandleKind kind);

@@ -1,0 +1,133 @@
+#!/usr/bin/env python3
+"""Checks a built Xamovel.dll against the command table it was built from.
+
+Usage: check_dll.py Xamovel.dll plugin/commands.tbl
+
+The DLL must be 32-bit x86; export exactly ReceiveCoreDataPtr and the 97 commands under their
+decorated names (no plain names); import from KERNEL32.dll and msvcrt.dll only; and carry the
+table as string-table blocks 7..13 (language 1033) of raw ASCII rows cut by NUL bytes, with blocks
+11..13 all NUL, read the same block by block and as one stream from the start of block 7.
+Standard library only; exits non-zero and names every problem found."""
+import struct
+import sys
+
+
+class PE:
+    def __init__(self, data):
+        self.b = data
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        if data[pe:pe + 4] != b"PE\0\0":
+            raise ValueError("not a PE image")
+        self.machine, nsections = struct.unpack_from("<HH", data, pe + 4)
+        opt_size = struct.unpack_from("<H", data, pe + 20)[0]
+        opt = pe + 24
+        self.magic = struct.unpack_from("<H", data, opt)[0]
+        dirs = opt + (96 if self.magic == 0x10B else 112)
+        self.dirs = [struct.unpack_from("<II", data, dirs + 8 * i) for i in range(16)]
+        self.sections = []
+        for i in range(nsections):
+            s = opt + opt_size + 40 * i
+            vsize, va, raw_size, raw_ptr = struct.unpack_from("<IIII", data, s + 8)
+            self.sections.append((va, max(vsize, raw_size), raw_ptr))
+
+    def off(self, rva):
+        for va, size, raw in self.sections:
+            if va <= rva < va + size:
+                return raw + rva - va
+        raise ValueError("address %#x outside every section" % rva)
+
+    def cstr(self, rva):
+        o = self.off(rva)
+        return self.b[o:self.b.index(b"\0", o)].decode("latin-1")
+
+    def exports(self):
+        rva = self.dirs[0][0]
+        if not rva:
+            return []
+        e = self.off(rva)
+        count = struct.unpack_from("<I", self.b, e + 24)[0]
+        names = self.off(struct.unpack_from("<I", self.b, e + 32)[0])
+        return [self.cstr(struct.unpack_from("<I", self.b, names + 4 * i)[0]) for i in range(count)]
+
+    def imports(self):
+        rva = self.dirs[1][0]
+        out = []
+        o = self.off(rva) if rva else None
+        while o is not None:
+            name = struct.unpack_from("<I", self.b, o + 12)[0]
+            if not name:
+                break
+            out.append(self.cstr(name))
+            o += 20
+        return out
+
+    def resources(self, rtype):
+        """[(id, language, offset, size)] of every resource of a numeric type, by id."""
+        rva = self.dirs[2][0]
+        if not rva:
+            return []
+        base = self.off(rva)
+
+        def entries(d):
+            named, ids = struct.unpack_from("<HH", self.b, d + 12)
+            for i in range(named + ids):
+                name, target = struct.unpack_from("<II", self.b, d + 16 + 8 * i)
+                yield (None if name & 0x80000000 else name), target & 0x7FFFFFFF
+
+        found = []
+        for t, tdir in entries(base):
+            if t != rtype:
+                continue
+            for ident, idir in entries(base + tdir):
+                for lang, leaf in entries(base + idir):
+                    data_rva, size = struct.unpack_from("<II", self.b, base + leaf)
+                    found.append((ident, lang, self.off(data_rva), size))
+        return sorted(found, key=lambda r: r[0] or 0)
+
+
+def rows_of(stream):
+    return [p.decode("ascii") for p in stream.split(b"\0") if p]
+
+
+def check(dll_path, table_path):
+    rows = [line.rstrip("\r\n") for line in open(table_path, encoding="ascii") if line.strip()]
+    pe = PE(open(dll_path, "rb").read())
+    problems = []
+    if (pe.machine, pe.magic) != (0x14C, 0x10B):
+        problems.append("not a 32-bit x86 image")
+    want = {r.split("%")[2] for r in rows} | {"?ReceiveCoreDataPtr@@YAXPAX@Z"}
+    have = pe.exports()
+    if sorted(have) != sorted(want):
+        problems.append("exports differ: missing %s, extra %s"
+                        % (sorted(want - set(have))[:5], sorted(set(have) - want)[:5]))
+    imports = sorted(i.lower() for i in pe.imports())
+    if imports != ["kernel32.dll", "msvcrt.dll"]:
+        problems.append("imports %s" % imports)
+    blocks = pe.resources(6)
+    if [b[0] for b in blocks] != list(range(7, 14)):
+        problems.append("string-table blocks %s" % [b[0] for b in blocks])
+    if any(b[1] != 1033 for b in blocks):
+        problems.append("a block is not language 1033")
+    if blocks:
+        by_block = b"".join(pe.b[o:o + n] for _, _, o, n in blocks)
+        first = blocks[0][2]
+        as_stream = pe.b[first:first + sum(n for _, _, _, n in blocks)]
+        for how, stream in (("block by block", by_block), ("as one stream", as_stream)):
+            if rows_of(stream) != rows:
+                problems.append("rows read %s differ from the table" % how)
+        for ident, _, o, n in blocks:
+            if ident >= 11 and any(pe.b[o:o + n]):
+                problems.append("block %d holds more than NUL bytes" % ident)
+            if ident <= 10 and not rows_of(pe.b[o:o + n]):
+                problems.append("block %d holds no row" % ident)
+    for p in problems:
+        print(p)
+    print("%d exports, %d imports, %d string blocks: %s"
+          % (len(have), len(imports), len(blocks), "ok" if not problems else "%d problems" % len(problems)))
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    sys.exit(check(sys.argv[1], sys.argv[2]))

@@ -1,0 +1,30 @@
+#include "support/plugin_fixture.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+const XamoApi& Xamo() {
+  static XamoApi api;
+  static bool loaded = subhost::LoadPlugin(XAMO_PLUGIN_PATH, &api);
+  if (!loaded) abort();
+  return api;
+}
+
+void PluginTest::SetUp() {
+  subhost::Reset();
+  x.ReceiveCoreDataPtr(subhost::CoreData());
+  char pattern[] = "/tmp/xamovel-test-XXXXXX";
+  const char* dir = mkdtemp(pattern);
+  tempDir_ = dir ? dir : "/tmp";
+}
+
+void PluginTest::TearDown() {
+  if (tempDir_ != "/tmp") {
+    std::string cmd = "rm -rf '" + tempDir_ + "'";
+    if (system(cmd.c_str()) != 0) {
+    }
+  }
+  x.Xamo_SetDefaultPlaySpeed(30.0f);
+}
+
+std::string PluginTest::TempPath(const char* name) { return tempDir_ + "/" + name; }
