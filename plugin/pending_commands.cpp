@@ -3,8 +3,6 @@
 #include "commands.h"
 
 // ---- The animation library: files, queries, key editing, the blank animation ---------------------
-uint32_t Xamo_AnimLoad(char*) { return 0; }
-void Xamo_AnimDelete(uint32_t) {}
 uint32_t Xamo_AnimGetTotalFrames(uint32_t) { return 0; }
 uint32_t Xamo_AnimGetTotalLimbs(uint32_t) { return 0; }
 uint32_t Xamo_AnimGetLimbKeyTime(uint32_t, uint32_t, uint32_t) { return 0; }
@@ -26,7 +24,6 @@ void Xamo_AnimModifyKeyRot(uint32_t, uint32_t, uint32_t, float, float, float) {}
 void Xamo_AnimModifyKeyPos(uint32_t, uint32_t, uint32_t, float, float, float) {}
 void Xamo_AnimModifyKeyScale(uint32_t, uint32_t, uint32_t, float, float, float) {}
 void Xamo_ObjMakeNewAnimation(uint32_t, char*) {}
-void Xamo_AnimSave(uint32_t, char*) {}
 int32_t Xamo_AnimModifyKeyTime(uint32_t, uint32_t, uint32_t, uint32_t) { return 0; }
 
 // ---- The object animation controller and global limb rotation ------------------------------------

@@ -1,0 +1,42 @@
+// Files as whole buffers: every file is read with one call and written from one buffer built in
+// memory. Writers follow the cursor-and-counter convention: each field adds its size to a byte
+// counter and, when a cursor is given, is stored there and the cursor advances; one pass without a
+// cursor learns the size, one pass with a cursor fills a buffer of exactly that size.
+// Readers go through ByteReader, which never reads past the end of the buffer.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+#include "math/xmath.h"
+
+// Reads a whole file into a new malloc'd buffer (*data, *size). False when the file cannot be
+// opened or read; then *data is null.
+bool ReadWholeFile(const char* fileName, uint8_t** data, size_t* size);
+
+// Deletes any file of that name, creates it anew and writes the buffer with one call.
+// False when the file could not be created (nothing is written then; an old file is gone).
+bool WriteBufferToFile(const char* fileName, const void* buffer, uint32_t byteCount);
+
+// --- Writing: cursor (may be null) and byte counter -----------------------------------------------
+void PutU32(uint8_t** cursor, uint32_t* bytes, uint32_t value);
+void PutF32(uint8_t** cursor, uint32_t* bytes, float value);
+void PutBytes(uint8_t** cursor, uint32_t* bytes, const void* data, uint32_t size);
+void PutMatrix(uint8_t** cursor, uint32_t* bytes, const Mat4& m);
+
+// --- Reading, bounded ------------------------------------------------------------------------------
+struct ByteReader {
+  const uint8_t* p;   // next byte
+  size_t left;        // bytes left
+  bool ok;            // false once a read ran past the end (reads then give 0)
+};
+ByteReader MakeReader(const uint8_t* data, size_t size);
+uint32_t GetU32(ByteReader* r);
+float GetF32(ByteReader* r);
+void GetMatrix(ByteReader* r, Mat4* m);
+void Skip(ByteReader* r, size_t n);
+// True when at least `count` items of `size` bytes each are left (no overflow).
+bool Fits(const ByteReader* r, uint64_t count, uint64_t size);
+// Reads a magic text of length L as the loaders do: keeps the first min(L, 255) characters,
+// NUL-terminated (ending at an earlier NUL), and moves past all L bytes. Compares it with `magic`
+// ignoring the case of ASCII letters.
+bool ReadMagic(ByteReader* r, const char* magic);
