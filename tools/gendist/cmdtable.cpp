@@ -1,0 +1,220 @@
+#include "cmdtable.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <fstream>
+#include <set>
+
+static std::string Trim(const std::string& s) {
+  size_t a = s.find_first_not_of(" \t\r");
+  if (a == std::string::npos) return "";
+  size_t b = s.find_last_not_of(" \t\r");
+  return s.substr(a, b - a + 1);
+}
+
+static std::vector<std::string> Split(const std::string& s, char sep) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  for (;;) {
+    size_t at = s.find(sep, start);
+    out.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
+    if (at == std::string::npos) return out;
+    start = at + 1;
+  }
+}
+
+bool ReadTable(const char* path, std::vector<TableRow>* rows) {
+  std::ifstream in(path);
+  if (!in) {
+    fprintf(stderr, "cannot read the command table %s\n", path);
+    return false;
+  }
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    std::vector<std::string> f = Split(line, '%');
+    if (f.size() < 3 || f.size() > 4) {
+      fprintf(stderr, "%s:%d: a row has 3 or 4 fields cut by %%\n", path, number);
+      return false;
+    }
+    TableRow r;
+    r.text = line;
+    r.name = f[0];
+    if (!r.name.empty() && r.name.back() == '[') {
+      r.returnsValue = true;
+      r.name.pop_back();
+    }
+    std::string letters = f[1];
+    if (r.returnsValue) {
+      if (letters.empty()) {
+        fprintf(stderr, "%s:%d: a row with a result needs its type letter\n", path, number);
+        return false;
+      }
+      r.resultLetter = letters[0];
+      letters.erase(0, 1);
+    }
+    r.paramLetters = letters;
+    r.decorated = f[2];
+    if (f.size() == 4)
+      for (const std::string& p : Split(f[3], ',')) r.params.push_back(Trim(p));
+    if (r.params.size() != r.paramLetters.size()) {
+      fprintf(stderr, "%s:%d: %zu type letters for %zu parameter names\n", path, number,
+              r.paramLetters.size(), r.params.size());
+      return false;
+    }
+    rows->push_back(r);
+  }
+  return true;
+}
+
+// An indented line "key: text". False when the line has no ':' after a key.
+static bool SplitField(const std::string& line, std::string* key, std::string* text) {
+  size_t colon = line.find(':');
+  if (colon == std::string::npos) return false;
+  *key = Trim(line.substr(0, colon));
+  *text = Trim(line.substr(colon + 1));
+  return !key->empty();
+}
+
+bool ReadDescFile(const char* path, DescFile* desc) {
+  std::ifstream in(path);
+  if (!in) {
+    fprintf(stderr, "cannot read the command descriptions %s\n", path);
+    return false;
+  }
+  std::string line, family;
+  std::string* last = nullptr;  // the text that a continuation line extends
+  int number = 0;
+  bool ok = true;
+  auto fail = [&](const char* what) {
+    fprintf(stderr, "%s:%d: %s\n", path, number, what);
+    ok = false;
+  };
+  while (std::getline(in, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string t = Trim(line);
+    if (t.empty() || t[0] == '#') continue;
+    if (line.compare(0, 4, "    ") == 0) {  // continuation of the previous field
+      if (!last) {
+        fail("a continuation line without a field before it");
+        continue;
+      }
+      *last += " " + t;
+      continue;
+    }
+    if (line[0] == ' ' || line[0] == '\t') {  // a field of the current command
+      std::string key, text;
+      if (desc->commands.empty() || !SplitField(line, &key, &text)) {
+        fail("expected \"  key: text\" inside a command entry");
+        last = nullptr;
+        continue;
+      }
+      CommandDesc& c = desc->commands.back();
+      std::string* field = key == "summary" ? &c.summary
+                           : key == "result" ? &c.result
+                           : key == "bad"    ? &c.bad
+                           : key == "note"   ? &c.note
+                                             : nullptr;
+      if (field) {
+        if (!field->empty()) fail("a field given twice");
+        *field = text;
+        last = field;
+      } else {
+        c.params.push_back({key, text});
+        last = &c.params.back().meaning;
+      }
+      continue;
+    }
+    last = nullptr;
+    if (t.compare(0, 7, "family ") == 0) {
+      family = Trim(t.substr(7));
+      desc->families.push_back(family);
+    } else if (t.compare(0, 7, "common ") == 0) {
+      std::string key, text;
+      if (!SplitField(t.substr(7), &key, &text)) {
+        fail("expected \"common Name: meaning\"");
+        continue;
+      }
+      desc->common.push_back({key, text});
+      last = &desc->common.back().meaning;
+    } else if (t.compare(0, 5, "Xamo_") == 0) {
+      if (family.empty()) fail("a command before the first family line");
+      CommandDesc c;
+      c.name = t;
+      c.family = family;
+      c.line = number;
+      desc->commands.push_back(c);
+    } else {
+      fail("expected a family, common or command line");
+    }
+  }
+  return ok;
+}
+
+std::string ParamMeaning(const DescFile& desc, const CommandDesc& cmd, const std::string& name) {
+  for (const ParamDesc& p : cmd.params)
+    if (p.name == name) return p.meaning;
+  for (const ParamDesc& p : desc.common)
+    if (p.name == name) return p.meaning;
+  return "";
+}
+
+bool CheckAgainstTable(const std::vector<TableRow>& rows, const DescFile& desc) {
+  bool ok = true;
+  std::set<std::string> inTable;
+  for (const TableRow& r : rows) inTable.insert(r.name);
+  std::set<std::string> seen;
+  for (const CommandDesc& c : desc.commands) {
+    if (!seen.insert(c.name).second) {
+      fprintf(stderr, "line %d: %s is described twice\n", c.line, c.name.c_str());
+      ok = false;
+    }
+    if (!inTable.count(c.name)) {
+      fprintf(stderr, "line %d: %s is not in the command table\n", c.line, c.name.c_str());
+      ok = false;
+    }
+  }
+  for (const TableRow& r : rows) {
+    const CommandDesc* c = nullptr;
+    for (const CommandDesc& d : desc.commands)
+      if (d.name == r.name) c = &d;
+    if (!c) {
+      fprintf(stderr, "%s has no description\n", r.name.c_str());
+      ok = false;
+      continue;
+    }
+    auto complain = [&](const char* what) {
+      fprintf(stderr, "line %d: %s: %s\n", c->line, c->name.c_str(), what);
+      ok = false;
+    };
+    if (c->summary.empty()) complain("no summary");
+    if (c->bad.empty()) complain("no bad-input text");
+    if (r.returnsValue && c->result.empty()) complain("returns a value but has no result text");
+    if (!r.returnsValue && !c->result.empty()) complain("has a result text but returns nothing");
+    for (const ParamDesc& p : c->params) {
+      bool found = false;
+      for (const std::string& name : r.params) found = found || name == p.name;
+      if (!found) complain(("describes a parameter \"" + p.name + "\" that the row lacks").c_str());
+    }
+    for (const std::string& name : r.params)
+      if (ParamMeaning(desc, *c, name).empty())
+        complain(("no meaning for parameter \"" + name + "\"").c_str());
+  }
+  return ok;
+}
+
+const char* LetterType(char letter) {
+  switch (letter) {
+    case 'D': return "dword";
+    case 'L': return "integer";
+    case 'F': return "float";
+    case 'O': return "double";
+    case 'S': return "string";
+  }
+  return "?";
+}
