@@ -1,32 +1,418 @@
-// The demo: loads the plug-in through its exports as a host would, builds a sample object in the
-// substitute host and prints its limb tree as the plug-in reports it.
+// The demo: the whole plug-in at work through its exports, called as the host calls them, on a
+// biped built in the substitute host. No input files are needed.
+//
+//   xamo_demo [-o DIR] [PLUGIN]
+//
+// 1. builds a 15-limb biped (object 1);
+// 2. writes a blank animation for it (Xamo_ObjMakeNewAnimation), loads it twice and shapes a walk
+//    cycle and a wave with the key-editing commands; saves both and loads them back;
+// 3. makes a controller, saves it and loads it back, plays the walk looping, fades the upper body
+//    into the wave over 500 ms, later holds a frame interpolated between the two, updating at 60
+//    frames per second for a few seconds;
+// 4. writes into DIR (default dist/demo): walk.xam, wave.xam, biped.oac, limbs.csv (every limb's
+//    angles and position per update, with the transition factor) and skeleton.svg (the skeleton at
+//    several moments side by side).
+#include <math.h>
 #include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
 
+#include <string>
+#include <vector>
+
+#include "math/xmath.h"
 #include "subhost/loader.h"
 #include "subhost/subhost.h"
 
-int main(int argc, char** argv) {
-  const char* path = argc > 1 ? argv[1] : XAMO_PLUGIN_PATH;
-  XamoApi x;
-  if (!subhost::LoadPlugin(path, &x)) return 1;
-  x.ReceiveCoreDataPtr(subhost::CoreData());
+namespace {
 
-  // A small biped: pelvis, spine, head, two arms and two legs.
-  const char* names[] = {"root", "pelvis", "spine", "head", "arm.L", "arm.R", "leg.L", "leg.R"};
-  const int parents[] = {-1, 0, 1, 2, 2, 2, 1, 1};
-  sObject* obj = subhost::MakeObject(1, 8);
-  for (uint32_t i = 0; i < 8; ++i) snprintf(subhost::Limb(obj, i)->name, 256, "%s", names[i]);
-  subhost::LinkTree(obj, std::vector<int>(parents, parents + 8));
+const uint32_t kObject = 1;
+const uint32_t kLimbs = 15;
 
-  printf("Xamovel loaded from %s\n", path);
-  printf("default play speed: %.1f frames per second\n", x.Xamo_GetDefaultPlaySpeed());
-  const uint32_t n = x.Xamo_ObjTotalLimbs(1);
-  printf("object 1 has %u limbs:\n", n);
-  for (uint32_t i = 0; i < n; ++i) {
-    uint32_t depth = 0;
-    for (uint32_t a = 1; a < n; ++a) depth += x.Xamo_ObjIsLimbChild(1, a, i);
-    printf("  %*s%-8s limb %u, parent %u\n", static_cast<int>(2 * depth), "", names[i], i,
-           x.Xamo_ObjFindLimbParent(1, i));
+// The biped: names, parents (-1: none) and each limb's offset from its parent, in units of about
+// 10 cm; Y up, the figure faces -Z, its left side at +X.
+struct BoneDef {
+  const char* name;
+  int parent;
+  float offset[3];
+};
+const BoneDef kBones[kLimbs] = {
+    {"root", -1, {0, 0, 0}},          {"pelvis", 0, {0, 9.5f, 0}},   {"spine", 1, {0, 1.5f, 0}},
+    {"chest", 2, {0, 3, 0}},          {"head", 3, {0, 3, 0}},        {"upperarm.L", 3, {2, 2.2f, 0}},
+    {"forearm.L", 5, {0, -3, 0}},     {"upperarm.R", 3, {-2, 2.2f, 0}}, {"forearm.R", 7, {0, -3, 0}},
+    {"thigh.L", 1, {1, -0.5f, 0}},    {"shin.L", 9, {0, -4.5f, 0}},  {"foot.L", 10, {0, -4.5f, 0}},
+    {"thigh.R", 1, {-1, -0.5f, 0}},   {"shin.R", 12, {0, -4.5f, 0}}, {"foot.R", 13, {0, -4.5f, 0}},
+};
+enum Limb : uint32_t {
+  kRoot, kPelvis, kSpine, kChest, kHead, kUpperArmL, kForeArmL, kUpperArmR, kForeArmR,
+  kThighL, kShinL, kFootL, kThighR, kShinR, kFootR
+};
+
+// A key pose of one limb: rotation about X, Y, Z in degrees at a frame.
+struct KeyPose {
+  uint32_t limb;
+  float angles[5][3];  // at frames 0, 10, 20, 30, 40
+};
+
+const uint32_t kCycle = 40;  // frames of one walk or wave cycle
+
+// The walk: legs swing about X in opposite phase, knees bend on the forward swing, arms swing
+// against the legs, the chest turns a little.
+const KeyPose kWalk[] = {
+    {kThighL, {{-25, 0, 0}, {0, 0, 0}, {25, 0, 0}, {0, 0, 0}, {-25, 0, 0}}},
+    {kShinL, {{10, 0, 0}, {5, 0, 0}, {5, 0, 0}, {45, 0, 0}, {10, 0, 0}}},
+    {kThighR, {{25, 0, 0}, {0, 0, 0}, {-25, 0, 0}, {0, 0, 0}, {25, 0, 0}}},
+    {kShinR, {{5, 0, 0}, {45, 0, 0}, {10, 0, 0}, {5, 0, 0}, {5, 0, 0}}},
+    {kUpperArmL, {{20, 0, 5}, {0, 0, 5}, {-20, 0, 5}, {0, 0, 5}, {20, 0, 5}}},
+    {kForeArmL, {{-15, 0, 0}, {-10, 0, 0}, {-25, 0, 0}, {-10, 0, 0}, {-15, 0, 0}}},
+    {kUpperArmR, {{-20, 0, -5}, {0, 0, -5}, {20, 0, -5}, {0, 0, -5}, {-20, 0, -5}}},
+    {kForeArmR, {{-25, 0, 0}, {-10, 0, 0}, {-15, 0, 0}, {-10, 0, 0}, {-25, 0, 0}}},
+    {kChest, {{0, 6, 0}, {0, 0, 0}, {0, -6, 0}, {0, 0, 0}, {0, 6, 0}}},
+};
+
+// The wave: the right arm raised to the side, the forearm waving, the head tilted towards it.
+const KeyPose kWave[] = {
+    {kUpperArmR, {{0, 0, -150}, {0, 0, -150}, {0, 0, -150}, {0, 0, -150}, {0, 0, -150}}},
+    {kForeArmR, {{0, 0, -25}, {0, 0, 25}, {0, 0, -25}, {0, 0, 25}, {0, 0, -25}}},
+    {kUpperArmL, {{0, 0, 10}, {0, 0, 12}, {0, 0, 10}, {0, 0, 12}, {0, 0, 10}}},
+    {kHead, {{0, 0, -8}, {0, 0, -12}, {0, 0, -8}, {0, 0, -12}, {0, 0, -8}}},
+    {kChest, {{0, 0, -4}, {0, 0, -4}, {0, 0, -4}, {0, 0, -4}, {0, 0, -4}}},
+};
+
+// The timeline, in milliseconds from the first update.
+const uint32_t kTransitionAt = 1500;  // upper body: walk -> wave over kTransitionTime
+const uint32_t kTransitionTime = 500;
+const uint32_t kInterpolAt = 3200;  // whole body: held between walk frame 10 and wave frame 10
+const float kInterpolFactor = 0.5f;
+const uint32_t kEnd = 4000;
+
+// The moments drawn in the picture.
+struct Moment {
+  uint32_t ms;
+  const char* caption;
+};
+const Moment kMoments[] = {
+    {250, "walk"},
+    {917, "walk, other step"},
+    {1600, "transition 20%"},
+    {1750, "transition 50%"},
+    {2400, "legs walk, upper body waves"},
+    {3600, "held: 50% walk, 50% wave"},
+};
+const int kMomentCount = sizeof kMoments / sizeof kMoments[0];
+
+struct Vec3 {
+  float x, y, z;
+};
+
+struct Snapshot {
+  uint32_t ms;
+  Vec3 joints[kLimbs];
+};
+
+std::string g_dir;
+std::string PathIn(const char* name) { return g_dir + "/" + name; }
+
+bool MakeDirs(const std::string& path) {
+  std::string part;
+  for (size_t i = 0; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == '/') {
+      if (!part.empty() && part != "." && mkdir(part.c_str(), 0755) != 0) {
+        struct stat st;
+        if (stat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+      }
+    }
+    if (i < path.size()) part += path[i];
   }
+  return true;
+}
+
+sObject* BuildBiped() {
+  sObject* obj = subhost::MakeObject(kObject, kLimbs);
+  std::vector<int> parents(kLimbs);
+  for (uint32_t i = 0; i < kLimbs; ++i) {
+    sLimb* l = subhost::Limb(obj, i);
+    snprintf(l->name, sizeof l->name, "%s", kBones[i].name);
+    MatTranslation(AsMat4(l->localMatrix), kBones[i].offset[0], kBones[i].offset[1], kBones[i].offset[2]);
+    parents[i] = kBones[i].parent;
+  }
+  subhost::LinkTree(obj, parents);
+  return obj;
+}
+
+// Shapes a loaded blank animation: every track ends at kCycle, and the limbs of `poses` get keys
+// at 0, 10, 20, 30, 40 with the given rotations.
+void ShapeAnimation(const XamoApi& x, uint32_t anim, const KeyPose* poses, size_t count) {
+  for (uint32_t limb = 0; limb < kLimbs; ++limb) x.Xamo_AnimModifyKeyTime(anim, limb, 1, kCycle);
+  for (size_t p = 0; p < count; ++p) {
+    const KeyPose& k = poses[p];
+    for (uint32_t t = 10; t < kCycle; t += 10) x.Xamo_AnimInsertKey(anim, k.limb, t);
+    for (uint32_t key = 0; key < 5; ++key)
+      x.Xamo_AnimModifyKeyRot(anim, k.limb, key, k.angles[key][0], k.angles[key][1], k.angles[key][2]);
+  }
+}
+
+// Makes an animation from the blank file, shapes it, saves it and loads it back.
+uint32_t MakeAnimation(const XamoApi& x, const char* blank, const char* name, const KeyPose* poses,
+                       size_t count) {
+  uint32_t anim = x.Xamo_AnimLoad(const_cast<char*>(blank));
+  ShapeAnimation(x, anim, poses, count);
+  std::string path = PathIn(name);
+  x.Xamo_AnimSave(anim, const_cast<char*>(path.c_str()));
+  x.Xamo_AnimDelete(anim);
+  return x.Xamo_AnimLoad(const_cast<char*>(path.c_str()));
+}
+
+// Where every joint stands: each limb's animMatrix (written by the plug-in) times its local
+// matrix, times its parent's world matrix, down the tree (parents come before children here).
+void Pose(const sObject* obj, Vec3 joints[kLimbs]) {
+  Mat4 world[kLimbs];
+  for (uint32_t i = 0; i < kLimbs; ++i) {
+    const sLimb* l = subhost::Limb(obj, i);
+    Mat4 own;
+    MatMultiply(&own, *AsMat4(l->animMatrix), *AsMat4(l->localMatrix));
+    if (kBones[i].parent < 0) world[i] = own;
+    else MatMultiply(&world[i], own, world[kBones[i].parent]);
+    joints[i] = {world[i].m[12], world[i].m[13], world[i].m[14]};
+  }
+}
+
+// --- The picture ------------------------------------------------------------------------------------
+const int kPanelW = 230, kPanelH = 330, kChartH = 150;
+const float kScale = 13.0f;  // pixels per unit
+
+// A three-quarter view: turned 35 degrees about Y, looking slightly down.
+void Project(const Vec3& p, float cx, float groundY, float* sx, float* sy) {
+  const float yaw = 0.61f, c = cosf(yaw), s = sinf(yaw);
+  float x = p.x * c + p.z * s, depth = -p.x * s + p.z * c;
+  *sx = cx + kScale * x;
+  *sy = groundY - kScale * (p.y + 0.18f * depth);
+}
+
+const char* LimbColour(uint32_t i) {
+  const char* n = kBones[i].name;
+  size_t len = strlen(n);
+  if (len > 2 && strcmp(n + len - 2, ".L") == 0) return "#1f5fbf";
+  if (len > 2 && strcmp(n + len - 2, ".R") == 0) return "#c0392b";
+  return "#333333";
+}
+
+void DrawSkeleton(FILE* f, const Snapshot& s, float cx, float groundY, bool bigLabels) {
+  float sx[kLimbs], sy[kLimbs];
+  for (uint32_t i = 0; i < kLimbs; ++i) Project(s.joints[i], cx, groundY, &sx[i], &sy[i]);
+  // Bones, far side first so that the near side draws over it.
+  for (int pass = 0; pass < 2; ++pass)
+    for (uint32_t i = 1; i < kLimbs; ++i) {
+      int p = kBones[i].parent;
+      if (p <= 0) continue;
+      bool right = LimbColour(i)[1] == 'c';
+      if ((pass == 0) != right) continue;
+      fprintf(f, "<line x1='%.1f' y1='%.1f' x2='%.1f' y2='%.1f' stroke='%s' stroke-width='5' stroke-linecap='round'/>\n",
+              sx[p], sy[p], sx[i], sy[i], LimbColour(i));
+    }
+  fprintf(f, "<circle cx='%.1f' cy='%.1f' r='9' fill='#f4f4f4' stroke='#333' stroke-width='2'/>\n",
+          (sx[kHead] * 2 + sx[kChest]) / 3, sy[kHead] - 8);
+  for (uint32_t i = 1; i < kLimbs; ++i)
+    fprintf(f, "<circle cx='%.1f' cy='%.1f' r='2.6' fill='white' stroke='%s' stroke-width='1.5'/>\n", sx[i], sy[i],
+            LimbColour(i));
+  for (uint32_t i = 1; i < kLimbs; ++i) {
+    bool left = LimbColour(i)[1] == '1';
+    fprintf(f, "<text x='%.1f' y='%.1f' font-size='%d' fill='%s' text-anchor='%s'>%s</text>\n",
+            sx[i] + (left ? 6 : -6), sy[i] + 3, bigLabels ? 9 : 7, LimbColour(i), left ? "start" : "end",
+            kBones[i].name);
+  }
+}
+
+// The upper body's transition factor against time, with the drawn moments marked.
+void DrawChart(FILE* f, float top, float width, const std::vector<float>& factor, uint32_t stepMs) {
+  const float left = 60, right = width - 20, h = kChartH - 50, bottom = top + 20 + h;
+  fprintf(f, "<text x='%.0f' y='%.0f' font-size='12' font-weight='bold'>Upper body (spine and below): "
+             "transition factor into the wave</text>\n", left, top + 12);
+  fprintf(f, "<rect x='%.0f' y='%.0f' width='%.0f' height='%.0f' fill='#fafafa' stroke='#bbb'/>\n", left,
+          top + 20, right - left, h);
+  for (int v = 0; v <= 1; ++v)
+    fprintf(f, "<text x='%.0f' y='%.1f' font-size='10' text-anchor='end'>%d</text>\n", left - 5,
+            bottom - v * h + 3, v);
+  for (uint32_t ms = 0; ms <= kEnd; ms += 500)
+    fprintf(f, "<text x='%.1f' y='%.0f' font-size='10' text-anchor='middle'>%.1f s</text>\n",
+            left + (right - left) * ms / kEnd, bottom + 14, ms / 1000.0);
+  for (int m = 0; m < kMomentCount; ++m) {
+    float mx = left + (right - left) * kMoments[m].ms / kEnd;
+    fprintf(f, "<line x1='%.1f' y1='%.0f' x2='%.1f' y2='%.0f' stroke='#999' stroke-dasharray='3,3'/>\n", mx,
+            top + 20, mx, bottom);
+    fprintf(f, "<text x='%.1f' y='%.0f' font-size='10' fill='#666' text-anchor='middle'>%c</text>\n", mx,
+            top + 32, 'A' + m);
+  }
+  fprintf(f, "<polyline fill='none' stroke='#c0392b' stroke-width='2' points='");
+  for (size_t i = 0; i < factor.size(); ++i)
+    fprintf(f, "%.1f,%.1f ", left + (right - left) * (i + 1) * stepMs / kEnd, bottom - h * factor[i]);
+  fprintf(f, "'/>\n");
+}
+
+bool WriteSvg(const char* path, const std::vector<Snapshot>& snaps, const Snapshot& rest,
+              const std::vector<float>& factor, uint32_t stepMs) {
+  FILE* f = fopen(path, "w");
+  if (!f) return false;
+  const int panels = 1 + kMomentCount, width = panels * kPanelW, height = kPanelH + kChartH + 40;
+  fprintf(f, "<svg xmlns='http://www.w3.org/2000/svg' width='%d' height='%d' viewBox='0 0 %d %d' "
+             "font-family='DejaVu Sans, Verdana, sans-serif'>\n", width, height, width, height);
+  fprintf(f, "<rect width='100%%' height='100%%' fill='white'/>\n");
+  fprintf(f, "<text x='12' y='22' font-size='15' font-weight='bold'>Xamovel demo: a 15-limb biped driven "
+             "by one controller at 60 updates per second</text>\n");
+  fprintf(f, "<text x='12' y='40' font-size='11' fill='#555'>Blue: left limbs, red: right limbs. Walk loops "
+             "from the start; at %.1f s the upper body fades into the wave over %u ms; at %.1f s the whole "
+             "body is held halfway between the two.</text>\n", kTransitionAt / 1000.0, kTransitionTime,
+          kInterpolAt / 1000.0);
+  for (int p = 0; p < panels; ++p) {
+    float x0 = p * kPanelW, top = 50;
+    fprintf(f, "<rect x='%.0f' y='%.0f' width='%d' height='%d' fill='%s' stroke='#ddd'/>\n", x0 + 4, top,
+            kPanelW - 8, kPanelH - 10, p == 0 ? "#f7f7f0" : "#fcfcfc");
+    float ground = top + kPanelH - 45;
+    fprintf(f, "<line x1='%.0f' y1='%.0f' x2='%.0f' y2='%.0f' stroke='#ccc' stroke-width='2'/>\n", x0 + 20,
+            ground + 4, x0 + kPanelW - 20, ground + 4);
+    if (p == 0) {
+      fprintf(f, "<text x='%.0f' y='%.0f' font-size='12' font-weight='bold' text-anchor='middle'>rest pose "
+                 "(limb names)</text>\n", x0 + kPanelW / 2.0, top + 18);
+      DrawSkeleton(f, rest, x0 + kPanelW / 2.0f, ground, true);
+    } else {
+      const Moment& m = kMoments[p - 1];
+      fprintf(f, "<text x='%.0f' y='%.0f' font-size='12' font-weight='bold' text-anchor='middle'>%c  %.2f s"
+                 "</text>\n", x0 + kPanelW / 2.0, top + 18, 'A' + p - 1, m.ms / 1000.0);
+      fprintf(f, "<text x='%.0f' y='%.0f' font-size='11' text-anchor='middle' fill='#444'>%s</text>\n",
+              x0 + kPanelW / 2.0, top + 33, m.caption);
+      DrawSkeleton(f, snaps[p - 1], x0 + kPanelW / 2.0f, ground, false);
+    }
+  }
+  DrawChart(f, 50 + kPanelH + 10, width, factor, stepMs);
+  fprintf(f, "</svg>\n");
+  return fclose(f) == 0;
+}
+
+// --- The run -----------------------------------------------------------------------------------------
+struct Outcome {
+  uint32_t updates = 0;
+  float maxFactor = 0;
+  uint32_t factorOneAtMs = 0;
+};
+
+bool Run(const XamoApi& x, sObject* obj, uint32_t walk, uint32_t wave, const Snapshot& rest, FILE* csv,
+         Outcome* out) {
+  // The controller: made, saved, deleted and loaded back from its file.
+  uint32_t made = x.Xamo_oacCreate(kObject);
+  if (!made) {
+    fprintf(stderr, "Xamo_oacCreate returned 0: this plug-in has no controller commands\n");
+    return false;
+  }
+  std::string oacPath = PathIn("biped.oac");
+  x.Xamo_oacSave(made, const_cast<char*>(oacPath.c_str()));
+  x.Xamo_oacDelete(made);
+  uint32_t oac = x.Xamo_oacLoad(const_cast<char*>(oacPath.c_str()), kObject);
+  if (!oac) {
+    fprintf(stderr, "the controller file %s did not load back\n", oacPath.c_str());
+    return false;
+  }
+
+  x.Xamo_oacPlayAnim(oac, kPelvis, walk, 0, 0, -1, 1, 0);
+
+  std::vector<Snapshot> snaps;
+  std::vector<float> factors;
+  const uint32_t steps = kEnd * 60 / 1000;
+  uint32_t now = 0;
+  fprintf(csv, "update,time_ms,limb,name,play_frame,rot_x,rot_y,rot_z,pos_x,pos_y,pos_z,"
+               "world_x,world_y,world_z,trans_active,trans_factor\n");
+  for (uint32_t step = 1; step <= steps; ++step) {
+    uint32_t next = step * 1000 / 60;  // 60 updates per second: 16 or 17 ms each
+    uint32_t elapsed = next - now;
+    if (now < kTransitionAt && next >= kTransitionAt)
+      x.Xamo_oacAnimTransition(oac, kSpine, wave, 0, 0, -1, kTransitionTime, 1, 0);
+    if (now < kInterpolAt && next >= kInterpolAt)
+      x.Xamo_oacSetInterpolFrame(oac, kPelvis, walk, 10, wave, 10, kInterpolFactor, 0);
+    x.Xamo_oacUpdate(oac, elapsed);
+    now = next;
+
+    Snapshot s;
+    s.ms = now;
+    Pose(obj, s.joints);
+    float factor = static_cast<float>(x.Xamo_oacGetLimbTransInterpol(oac, kSpine));
+    factors.push_back(factor);
+    if (factor > out->maxFactor) out->maxFactor = factor;
+    if (factor >= 1.0f && !out->factorOneAtMs) out->factorOneAtMs = now;
+    for (uint32_t l = 0; l < kLimbs; ++l)
+      fprintf(csv, "%u,%u,%u,%s,%.3f,%.3f,%.3f,%.3f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%d,%.4f\n", step, now, l,
+              kBones[l].name, x.Xamo_oacGetCurrentFrame(oac, l), x.Xamo_oacGetLimbRotX(oac, l),
+              x.Xamo_oacGetLimbRotY(oac, l), x.Xamo_oacGetLimbRotZ(oac, l), x.Xamo_oacGetLimbPosX(oac, l),
+              x.Xamo_oacGetLimbPosY(oac, l), x.Xamo_oacGetLimbPosZ(oac, l), s.joints[l].x, s.joints[l].y,
+              s.joints[l].z, x.Xamo_oacGetLimbTransIsActive(oac, l), x.Xamo_oacGetLimbTransInterpol(oac, l));
+    for (int m = 0; m < kMomentCount; ++m)
+      if (snaps.size() == static_cast<size_t>(m) && now >= kMoments[m].ms) snaps.push_back(s);
+    ++out->updates;
+  }
+
+  std::string svg = PathIn("skeleton.svg");
+  bool ok = WriteSvg(svg.c_str(), snaps, rest, factors, 1000 / 60);
+
+  x.Xamo_oacDelete(oac);
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* plugin = XAMO_PLUGIN_PATH;
+  g_dir = "dist/demo";
+  for (int i = 1; i < argc; ++i) {
+    if (strcmp(argv[i], "-o") == 0 && i + 1 < argc) g_dir = argv[++i];
+    else if (argv[i][0] != '-') plugin = argv[i];
+    else {
+      fprintf(stderr, "usage: xamo_demo [-o DIR] [PLUGIN]\n");
+      return 2;
+    }
+  }
+  if (!MakeDirs(g_dir)) {
+    fprintf(stderr, "cannot create the folder %s\n", g_dir.c_str());
+    return 1;
+  }
+  XamoApi x;
+  if (!subhost::LoadPlugin(plugin, &x)) return 1;
+  subhost::Reset();
+  x.ReceiveCoreDataPtr(subhost::CoreData());
+  printf("Xamovel loaded from %s\n", plugin);
+
+  sObject* obj = BuildBiped();
+  Snapshot rest = {0, {}};
+  Pose(obj, rest.joints);  // no update yet: every animMatrix is the identity
+  printf("object %u: a biped of %u limbs\n", kObject, x.Xamo_ObjTotalLimbs(kObject));
+
+  std::string blank = PathIn("blank.xam");
+  x.Xamo_ObjMakeNewAnimation(kObject, const_cast<char*>(blank.c_str()));
+  uint32_t walk = MakeAnimation(x, blank.c_str(), "walk.xam", kWalk, sizeof kWalk / sizeof kWalk[0]);
+  uint32_t wave = MakeAnimation(x, blank.c_str(), "wave.xam", kWave, sizeof kWave / sizeof kWave[0]);
+  remove(blank.c_str());
+  for (uint32_t anim : {walk, wave}) {
+    printf("%s: %u limbs, %u frames, %u keys on %s, loaded back from its file\n", anim == walk ? "walk" : "wave",
+           x.Xamo_AnimGetTotalLimbs(anim), x.Xamo_AnimGetTotalFrames(anim),
+           x.Xamo_AnimGetLimbKeys(anim, anim == walk ? kThighL : kForeArmR), anim == walk ? "thigh.L" : "forearm.R");
+    if (x.Xamo_AnimGetTotalLimbs(anim) != kLimbs) {
+      fprintf(stderr, "the animation did not load back with %u limbs\n", kLimbs);
+      return 1;
+    }
+  }
+
+  std::string csvPath = PathIn("limbs.csv");
+  FILE* csv = fopen(csvPath.c_str(), "w");
+  if (!csv) {
+    fprintf(stderr, "cannot write %s\n", csvPath.c_str());
+    return 1;
+  }
+  Outcome outcome;
+  bool ok = Run(x, obj, walk, wave, rest, csv, &outcome);
+  x.Xamo_AnimDelete(walk);
+  x.Xamo_AnimDelete(wave);
+  ok = fclose(csv) == 0 && ok;
+  if (!ok) return 1;
+  printf("controller: saved to biped.oac and loaded back; walk looping on pelvis and below\n");
+  printf("%u updates at 60 per second (%.1f s); upper-body transition into the wave reached factor %.2f "
+         "at %.3f s\n", outcome.updates, kEnd / 1000.0, outcome.maxFactor, outcome.factorOneAtMs / 1000.0);
+  printf("files in %s: walk.xam, wave.xam, biped.oac, limbs.csv, skeleton.svg\n", g_dir.c_str());
   return 0;
 }
