@@ -1,0 +1,48 @@
+#!/usr/bin/env python3
+# Writes the small animation and controller files that the xamo tests read. Run it here after
+# changing it; the files are checked in. Layouts: anim/animfile.h and the controller file's
+# description in docs/commands.md (Xamo_oacSave).
+import math, struct
+
+def u32(v): return struct.pack('<I', v & 0xFFFFFFFF)
+def mat(m): return struct.pack('<16f', *m)
+
+I = [1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1]
+c, s = math.cos(math.radians(30)), math.sin(math.radians(30))
+ROT_Y30_T123 = [c,0,-s,0, 0,1,0,0, s,0,c,0, 1,2,3,1]   # rotation of 30 degrees about Y, then (1, 2, 3)
+SCALE_234 = [2,0,0,0, 0,3,0,0, 0,0,4,0, 0,0,0,1]
+
+def anim(tracks, total, end=723):
+    b = u32(8) + b'XAMOVELN' + u32(1000) + u32(0) + u32(0) + u32(len(tracks)) + struct.pack('<f', total)
+    for keys in tracks:
+        b += mat(I) + u32(len(keys))
+        for t, m in keys:
+            b += u32(t) + mat(m)
+    return b + u32(end)
+
+good = anim([[(0, I), (10, I), (50, I)],
+             [(0, I), (20, ROT_Y30_T123), (40, SCALE_234)]], 40.0)
+assert len(good) == 36 + 68 * 2 * 4
+open('good.xam', 'wb').write(good)
+open('truncated.xam', 'wb').write(good[:300])
+open('extra.xam', 'wb').write(good + b'\0' * 8)
+open('unordered.xam', 'wb').write(anim([[(0, I), (10, I)], [(0, I), (40, I), (20, I)]], 40.0))
+over = bytearray(good)
+over[32 + 68 * 4 + 64:32 + 68 * 4 + 68] = u32(1000)     # track 1 claims 1000 keys
+open('overcount.xam', 'wb').write(bytes(over))
+open('notxam.bin', 'wb').write(b'This is not an animation file.\n')
+
+def oac(n, model, order, parents, flags, active, refs):
+    b = u32(6) + b'OACOBJ' + u32(1000) + u32(0) + u32(0) + u32(n) + u32(model)
+    b += b''.join(u32(v) for v in order)
+    for i in range(n):
+        b += u32(parents[i]) + b''.join(u32(v) for v in flags[i])
+    b += b''.join(u32(v) for v in active) + b''.join(u32(v) for v in refs)
+    return b
+
+# Three limbs: 1 under 0, 2 under 1; limb 1 inactive, limb 2 writes nowhere.
+flags = [[0,0,0], [0,0,1], [0,0,0]]
+g = oac(3, 0, [0,1,2], [0,0,1], flags, [1,0,1], [0,1,-1])
+assert len(g) == 114
+open('good.oac', 'wb').write(g)
+open('badorder.oac', 'wb').write(oac(3, 0, [0,2,1], [0,0,1], flags, [1,0,1], [0,1,-1]))
