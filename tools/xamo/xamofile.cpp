@@ -14,7 +14,7 @@ const size_t kTrackHead = 68;    // reference matrix + key count
 size_t OffsetOf(const ByteReader& r, const uint8_t* data) { return static_cast<size_t>(r.p - data); }
 
 void Add(std::vector<Problem>* problems, bool error, size_t offset, const char* fmt, ...)
-    __attribute__((format(printf, 4, 5)));
+    __attribute__((format(gnu_printf, 4, 5)));
 void Add(std::vector<Problem>* problems, bool error, size_t offset, const char* fmt, ...) {
   char text[512];
   va_list args;
