@@ -29,19 +29,31 @@ namespace {
 const uint32_t kObject = 1;
 const uint32_t kLimbs = 15;
 
-// The biped: names, parents (-1: none) and each limb's offset from its parent, in units of about
-// 10 cm; Y up, the figure faces -Z, its left side at +X.
+// The biped: names, parents (-1: none), each limb's offset from its parent and the end of its
+// bone in its own space (where its main child starts, or the tip of a hand, foot or head); in
+// units of about 10 cm, Y up, the figure faces -Z, its left side at +X.
 struct BoneDef {
   const char* name;
   int parent;
   float offset[3];
+  float end[3];
 };
 const BoneDef kBones[kLimbs] = {
-    {"root", -1, {0, 0, 0}},          {"pelvis", 0, {0, 9.5f, 0}},   {"spine", 1, {0, 1.5f, 0}},
-    {"chest", 2, {0, 3, 0}},          {"head", 3, {0, 3, 0}},        {"upperarm.L", 3, {2, 2.2f, 0}},
-    {"forearm.L", 5, {0, -3, 0}},     {"upperarm.R", 3, {-2, 2.2f, 0}}, {"forearm.R", 7, {0, -3, 0}},
-    {"thigh.L", 1, {1, -0.5f, 0}},    {"shin.L", 9, {0, -4.5f, 0}},  {"foot.L", 10, {0, -4.5f, 0}},
-    {"thigh.R", 1, {-1, -0.5f, 0}},   {"shin.R", 12, {0, -4.5f, 0}}, {"foot.R", 13, {0, -4.5f, 0}},
+    {"root", -1, {0, 0, 0}, {0, 0, 0}},
+    {"pelvis", 0, {0, 9.5f, 0}, {0, 1.5f, 0}},
+    {"spine", 1, {0, 1.5f, 0}, {0, 3, 0}},
+    {"chest", 2, {0, 3, 0}, {0, 3, 0}},
+    {"head", 3, {0, 3, 0}, {0, 2.6f, 0}},
+    {"upperarm.L", 3, {2.8f, 2.2f, 0}, {0, -3, 0}},
+    {"forearm.L", 5, {0, -3, 0}, {0, -2.8f, 0}},
+    {"upperarm.R", 3, {-2.8f, 2.2f, 0}, {0, -3, 0}},
+    {"forearm.R", 7, {0, -3, 0}, {0, -2.8f, 0}},
+    {"thigh.L", 1, {1.2f, -0.5f, 0}, {0, -4.5f, 0}},
+    {"shin.L", 9, {0, -4.5f, 0}, {0, -4.5f, 0}},
+    {"foot.L", 10, {0, -4.5f, 0}, {0, -0.6f, -1.6f}},
+    {"thigh.R", 1, {-1.2f, -0.5f, 0}, {0, -4.5f, 0}},
+    {"shin.R", 12, {0, -4.5f, 0}, {0, -4.5f, 0}},
+    {"foot.R", 13, {0, -4.5f, 0}, {0, -0.6f, -1.6f}},
 };
 enum Limb : uint32_t {
   kRoot, kPelvis, kSpine, kChest, kHead, kUpperArmL, kForeArmL, kUpperArmR, kForeArmR,
@@ -96,7 +108,7 @@ const Moment kMoments[] = {
     {917, "walk, other step"},
     {1600, "transition 20%"},
     {1750, "transition 50%"},
-    {2400, "legs walk, upper body waves"},
+    {2400, "walking legs, waving arm"},
     {3600, "held: 50% walk, 50% wave"},
 };
 const int kMomentCount = sizeof kMoments / sizeof kMoments[0];
@@ -105,9 +117,11 @@ struct Vec3 {
   float x, y, z;
 };
 
+// Where each limb starts (its joint) and where its bone ends, in world space.
 struct Snapshot {
   uint32_t ms;
   Vec3 joints[kLimbs];
+  Vec3 ends[kLimbs];
 };
 
 std::string g_dir;
@@ -163,27 +177,35 @@ uint32_t MakeAnimation(const XamoApi& x, const char* blank, const char* name, co
   return x.Xamo_AnimLoad(const_cast<char*>(path.c_str()));
 }
 
-// Where every joint stands: each limb's animMatrix (written by the plug-in) times its local
-// matrix, times its parent's world matrix, down the tree (parents come before children here).
-void Pose(const sObject* obj, Vec3 joints[kLimbs]) {
+Vec3 Transform(const float p[3], const Mat4& m) {
+  return {p[0] * m.m[0] + p[1] * m.m[4] + p[2] * m.m[8] + m.m[12],
+          p[0] * m.m[1] + p[1] * m.m[5] + p[2] * m.m[9] + m.m[13],
+          p[0] * m.m[2] + p[1] * m.m[6] + p[2] * m.m[10] + m.m[14]};
+}
+
+// Where every joint and bone end stands: each limb's animMatrix (written by the plug-in) times its
+// local matrix, times its parent's world matrix, down the tree (parents come before children here).
+void Pose(const sObject* obj, Snapshot* s) {
   Mat4 world[kLimbs];
+  const float origin[3] = {0, 0, 0};
   for (uint32_t i = 0; i < kLimbs; ++i) {
     const sLimb* l = subhost::Limb(obj, i);
     Mat4 own;
     MatMultiply(&own, *AsMat4(l->animMatrix), *AsMat4(l->localMatrix));
     if (kBones[i].parent < 0) world[i] = own;
     else MatMultiply(&world[i], own, world[kBones[i].parent]);
-    joints[i] = {world[i].m[12], world[i].m[13], world[i].m[14]};
+    s->joints[i] = Transform(origin, world[i]);
+    s->ends[i] = Transform(kBones[i].end, world[i]);
   }
 }
 
 // --- The picture ------------------------------------------------------------------------------------
-const int kPanelW = 230, kPanelH = 330, kChartH = 150;
-const float kScale = 13.0f;  // pixels per unit
+const int kPanelW = 230, kPanelH = 340, kChartH = 160;
+const float kScale = 12.0f;  // pixels per unit
 
-// A three-quarter view: turned 35 degrees about Y, looking slightly down.
+// A three-quarter view: turned 25 degrees about Y, looking slightly down.
 void Project(const Vec3& p, float cx, float groundY, float* sx, float* sy) {
-  const float yaw = 0.61f, c = cosf(yaw), s = sinf(yaw);
+  const float yaw = 0.44f, c = cosf(yaw), s = sinf(yaw);
   float x = p.x * c + p.z * s, depth = -p.x * s + p.z * c;
   *sx = cx + kScale * x;
   *sy = groundY - kScale * (p.y + 0.18f * depth);
@@ -197,34 +219,53 @@ const char* LimbColour(uint32_t i) {
   return "#333333";
 }
 
+bool IsLeft(uint32_t i) { return LimbColour(i)[1] == '1'; }
+bool IsRight(uint32_t i) { return LimbColour(i)[1] == 'c'; }
+
 void DrawSkeleton(FILE* f, const Snapshot& s, float cx, float groundY, bool bigLabels) {
-  float sx[kLimbs], sy[kLimbs];
-  for (uint32_t i = 0; i < kLimbs; ++i) Project(s.joints[i], cx, groundY, &sx[i], &sy[i]);
-  // Bones, far side first so that the near side draws over it.
-  for (int pass = 0; pass < 2; ++pass)
-    for (uint32_t i = 1; i < kLimbs; ++i) {
-      int p = kBones[i].parent;
-      if (p <= 0) continue;
-      bool right = LimbColour(i)[1] == 'c';
-      if ((pass == 0) != right) continue;
-      fprintf(f, "<line x1='%.1f' y1='%.1f' x2='%.1f' y2='%.1f' stroke='%s' stroke-width='5' stroke-linecap='round'/>\n",
-              sx[p], sy[p], sx[i], sy[i], LimbColour(i));
-    }
-  fprintf(f, "<circle cx='%.1f' cy='%.1f' r='9' fill='#f4f4f4' stroke='#333' stroke-width='2'/>\n",
-          (sx[kHead] * 2 + sx[kChest]) / 3, sy[kHead] - 8);
-  for (uint32_t i = 1; i < kLimbs; ++i)
-    fprintf(f, "<circle cx='%.1f' cy='%.1f' r='2.6' fill='white' stroke='%s' stroke-width='1.5'/>\n", sx[i], sy[i],
-            LimbColour(i));
+  float jx[kLimbs], jy[kLimbs], ex[kLimbs], ey[kLimbs];
+  for (uint32_t i = 0; i < kLimbs; ++i) {
+    Project(s.joints[i], cx, groundY, &jx[i], &jy[i]);
+    Project(s.ends[i], cx, groundY, &ex[i], &ey[i]);
+  }
+  // Hips and shoulders: thin links from a parent's joint to a side limb's joint.
   for (uint32_t i = 1; i < kLimbs; ++i) {
-    bool left = LimbColour(i)[1] == '1';
-    fprintf(f, "<text x='%.1f' y='%.1f' font-size='%d' fill='%s' text-anchor='%s'>%s</text>\n",
-            sx[i] + (left ? 6 : -6), sy[i] + 3, bigLabels ? 9 : 7, LimbColour(i), left ? "start" : "end",
-            kBones[i].name);
+    int p = kBones[i].parent;
+    if (p > 0 && (IsLeft(i) || IsRight(i)) && !IsLeft(p) && !IsRight(p))
+      fprintf(f, "<line x1='%.1f' y1='%.1f' x2='%.1f' y2='%.1f' stroke='#888' stroke-width='2.5'/>\n", jx[p], jy[p],
+              jx[i], jy[i]);
+  }
+  // Bones: the right side first (it lies behind in this view), then the middle, then the left.
+  for (int pass = 0; pass < 3; ++pass)
+    for (uint32_t i = 1; i < kLimbs; ++i) {
+      int side = IsRight(i) ? 0 : IsLeft(i) ? 2 : 1;
+      if (side != pass || i == kHead) continue;
+      fprintf(f, "<line x1='%.1f' y1='%.1f' x2='%.1f' y2='%.1f' stroke='%s' stroke-width='5' "
+                 "stroke-linecap='round'/>\n", jx[i], jy[i], ex[i], ey[i], LimbColour(i));
+    }
+  const float headX = (jx[kHead] + ex[kHead]) / 2, headY = (jy[kHead] + ey[kHead]) / 2;
+  fprintf(f, "<circle cx='%.1f' cy='%.1f' r='%.1f' fill='#f4f4f4' stroke='#333' stroke-width='2.5'/>\n", headX,
+          headY, 1.3f * kScale);
+  for (uint32_t i = 1; i < kLimbs; ++i)
+    fprintf(f, "<circle cx='%.1f' cy='%.1f' r='2.6' fill='white' stroke='%s' stroke-width='1.5'/>\n", jx[i], jy[i],
+            LimbColour(i));
+  // Names beside the middle of each bone: left limbs to the right, right limbs to the left.
+  for (uint32_t i = 1; i < kLimbs; ++i) {
+    float mx = (jx[i] + ex[i]) / 2, my = (jy[i] + ey[i]) / 2;
+    // A long bone held out sideways gets its name above it (the first bone of a limb) or below.
+    const float w = fabsf(ex[i] - jx[i]), h = fabsf(ey[i] - jy[i]);
+    const bool level = w > h && w > 2 * kScale;
+    const bool first = !IsLeft(kBones[i].parent) && !IsRight(kBones[i].parent);
+    const bool toLeft = IsRight(i);
+    float dx = level ? 0.0f : toLeft ? -7.0f : 7.0f, dy = level ? (first ? -6.0f : 12.0f) : 3.0f;
+    if (i == kHead) dx = 1.3f * kScale + 4;
+    fprintf(f, "<text x='%.1f' y='%.1f' font-size='%d' fill='%s' text-anchor='%s'>%s</text>\n", mx + dx, my + dy,
+            bigLabels ? 9 : 8, LimbColour(i), level ? "middle" : toLeft ? "end" : "start", kBones[i].name);
   }
 }
 
 // The upper body's transition factor against time, with the drawn moments marked.
-void DrawChart(FILE* f, float top, float width, const std::vector<float>& factor, uint32_t stepMs) {
+void DrawChart(FILE* f, float top, float width, const std::vector<float>& factor, const std::vector<uint32_t>& times) {
   const float left = 60, right = width - 20, h = kChartH - 50, bottom = top + 20 + h;
   fprintf(f, "<text x='%.0f' y='%.0f' font-size='12' font-weight='bold'>Upper body (spine and below): "
              "transition factor into the wave</text>\n", left, top + 12);
@@ -245,15 +286,15 @@ void DrawChart(FILE* f, float top, float width, const std::vector<float>& factor
   }
   fprintf(f, "<polyline fill='none' stroke='#c0392b' stroke-width='2' points='");
   for (size_t i = 0; i < factor.size(); ++i)
-    fprintf(f, "%.1f,%.1f ", left + (right - left) * (i + 1) * stepMs / kEnd, bottom - h * factor[i]);
+    fprintf(f, "%.1f,%.1f ", left + (right - left) * times[i] / kEnd, bottom - h * factor[i]);
   fprintf(f, "'/>\n");
 }
 
 bool WriteSvg(const char* path, const std::vector<Snapshot>& snaps, const Snapshot& rest,
-              const std::vector<float>& factor, uint32_t stepMs) {
+              const std::vector<float>& factor, const std::vector<uint32_t>& times) {
   FILE* f = fopen(path, "w");
   if (!f) return false;
-  const int panels = 1 + kMomentCount, width = panels * kPanelW, height = kPanelH + kChartH + 40;
+  const int panels = 1 + kMomentCount, width = panels * kPanelW, height = 50 + kPanelH + 20 + kChartH;
   fprintf(f, "<svg xmlns='http://www.w3.org/2000/svg' width='%d' height='%d' viewBox='0 0 %d %d' "
              "font-family='DejaVu Sans, Verdana, sans-serif'>\n", width, height, width, height);
   fprintf(f, "<rect width='100%%' height='100%%' fill='white'/>\n");
@@ -267,7 +308,7 @@ bool WriteSvg(const char* path, const std::vector<Snapshot>& snaps, const Snapsh
     float x0 = p * kPanelW, top = 50;
     fprintf(f, "<rect x='%.0f' y='%.0f' width='%d' height='%d' fill='%s' stroke='#ddd'/>\n", x0 + 4, top,
             kPanelW - 8, kPanelH - 10, p == 0 ? "#f7f7f0" : "#fcfcfc");
-    float ground = top + kPanelH - 45;
+    float ground = top + kPanelH - 28;
     fprintf(f, "<line x1='%.0f' y1='%.0f' x2='%.0f' y2='%.0f' stroke='#ccc' stroke-width='2'/>\n", x0 + 20,
             ground + 4, x0 + kPanelW - 20, ground + 4);
     if (p == 0) {
@@ -283,7 +324,7 @@ bool WriteSvg(const char* path, const std::vector<Snapshot>& snaps, const Snapsh
       DrawSkeleton(f, snaps[p - 1], x0 + kPanelW / 2.0f, ground, false);
     }
   }
-  DrawChart(f, 50 + kPanelH + 10, width, factor, stepMs);
+  DrawChart(f, 50 + kPanelH + 10, width, factor, times);
   fprintf(f, "</svg>\n");
   return fclose(f) == 0;
 }
@@ -316,6 +357,7 @@ bool Run(const XamoApi& x, sObject* obj, uint32_t walk, uint32_t wave, const Sna
 
   std::vector<Snapshot> snaps;
   std::vector<float> factors;
+  std::vector<uint32_t> times;
   const uint32_t steps = kEnd * 60 / 1000;
   uint32_t now = 0;
   fprintf(csv, "update,time_ms,limb,name,play_frame,rot_x,rot_y,rot_z,pos_x,pos_y,pos_z,"
@@ -332,9 +374,10 @@ bool Run(const XamoApi& x, sObject* obj, uint32_t walk, uint32_t wave, const Sna
 
     Snapshot s;
     s.ms = now;
-    Pose(obj, s.joints);
+    Pose(obj, &s);
     float factor = static_cast<float>(x.Xamo_oacGetLimbTransInterpol(oac, kSpine));
     factors.push_back(factor);
+    times.push_back(now);
     if (factor > out->maxFactor) out->maxFactor = factor;
     if (factor >= 1.0f && !out->factorOneAtMs) out->factorOneAtMs = now;
     for (uint32_t l = 0; l < kLimbs; ++l)
@@ -349,7 +392,7 @@ bool Run(const XamoApi& x, sObject* obj, uint32_t walk, uint32_t wave, const Sna
   }
 
   std::string svg = PathIn("skeleton.svg");
-  bool ok = WriteSvg(svg.c_str(), snaps, rest, factors, 1000 / 60);
+  bool ok = WriteSvg(svg.c_str(), snaps, rest, factors, times);
 
   x.Xamo_oacDelete(oac);
   return ok;
@@ -379,8 +422,8 @@ int main(int argc, char** argv) {
   printf("Xamovel loaded from %s\n", plugin);
 
   sObject* obj = BuildBiped();
-  Snapshot rest = {0, {}};
-  Pose(obj, rest.joints);  // no update yet: every animMatrix is the identity
+  Snapshot rest = {};
+  Pose(obj, &rest);  // no update yet: every animMatrix is the identity
   printf("object %u: a biped of %u limbs\n", kObject, x.Xamo_ObjTotalLimbs(kObject));
 
   std::string blank = PathIn("blank.xam");
