@@ -1,0 +1,163 @@
+// The demo's outputs, as the ctest entry "demo" wrote them into the build tree (run by the
+// "demo_outputs" entry after it): the animation and controller files load back through the
+// plug-in, the CSV shows the upper body's transition rising to 1 and the held frame holding, and
+// the picture names every limb.
+#include <math.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "support/plugin_fixture.h"
+
+namespace {
+
+const std::string kOut = XAMO_DEMO_OUT;
+const uint32_t kLimbs = 15;
+const uint32_t kSpine = 2, kForeArmR = 8, kThighL = 9, kShinL = 10, kFootL = 11;
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The CSV as rows of named columns.
+struct Csv {
+  std::vector<std::string> header;
+  std::vector<std::vector<std::string>> rows;
+  int Column(const char* name) const {
+    for (size_t i = 0; i < header.size(); ++i)
+      if (header[i] == name) return static_cast<int>(i);
+    return -1;
+  }
+};
+
+std::vector<std::string> SplitCommas(const std::string& line) {
+  std::vector<std::string> out;
+  std::stringstream s(line);
+  std::string cell;
+  while (std::getline(s, cell, ',')) out.push_back(cell);
+  return out;
+}
+
+Csv ReadCsv(const std::string& path) {
+  Csv csv;
+  std::stringstream s(ReadText(path));
+  std::string line;
+  if (std::getline(s, line)) csv.header = SplitCommas(line);
+  while (std::getline(s, line))
+    if (!line.empty()) csv.rows.push_back(SplitCommas(line));
+  return csv;
+}
+
+class DemoOutputs : public PluginTest {
+ protected:
+  uint32_t Load(const char* name) {
+    std::string path = kOut + "/" + name;
+    return x.Xamo_AnimLoad(const_cast<char*>(path.c_str()));
+  }
+};
+
+TEST_F(DemoOutputs, AnimationsLoadBackWithTheirEditedKeys) {
+  for (const char* name : {"walk.xam", "wave.xam"}) {
+    SCOPED_TRACE(name);
+    uint32_t anim = Load(name);
+    EXPECT_EQ(x.Xamo_AnimGetTotalLimbs(anim), kLimbs);
+    EXPECT_EQ(x.Xamo_AnimGetTotalFrames(anim), 40u);
+    x.Xamo_AnimDelete(anim);
+  }
+  // The walk's thigh got keys every 10 frames, swinging back and forth about X.
+  uint32_t walk = Load("walk.xam");
+  ASSERT_EQ(x.Xamo_AnimGetLimbKeys(walk, kThighL), 5u);
+  for (uint32_t k = 0; k < 5; ++k) EXPECT_EQ(x.Xamo_AnimGetLimbKeyTime(walk, kThighL, k), 10 * k);
+  EXPECT_NEAR(x.Xamo_AnimGetKeyRotX(walk, kThighL, 0), -x.Xamo_AnimGetKeyRotX(walk, kThighL, 2), 1e-3);
+  EXPECT_GT(fabs(x.Xamo_AnimGetKeyRotX(walk, kThighL, 0)), 10.0);
+  // A limb that neither animation moves keeps two identity keys, the second moved to frame 40.
+  EXPECT_EQ(x.Xamo_AnimGetLimbKeys(walk, kFootL), 2u);
+  EXPECT_EQ(x.Xamo_AnimGetLimbKeyTime(walk, kFootL, 1), 40u);
+  EXPECT_EQ(x.Xamo_AnimGetKeyRotX(walk, kFootL, 1), 0.0);
+  x.Xamo_AnimDelete(walk);
+}
+
+TEST_F(DemoOutputs, ControllerFileLoadsOntoABipedOfTheSameSizeOnly) {
+  std::string path = kOut + "/biped.oac";
+  subhost::MakeObject(1, kLimbs);
+  uint32_t oac = x.Xamo_oacLoad(const_cast<char*>(path.c_str()), 1);
+  ASSERT_NE(oac, 0u);
+  // The limb tree travels in the file: the object here has no links at all.
+  EXPECT_EQ(x.Xamo_oacGetParentLimb(oac, kShinL), kThighL);
+  EXPECT_EQ(x.Xamo_oacGetParentLimb(oac, kFootL), kShinL);
+  EXPECT_EQ(x.Xamo_oacIsLimbChild(oac, kSpine, kForeArmR), 1u);
+  EXPECT_EQ(x.Xamo_oacIsLimbChild(oac, kSpine, kThighL), 0u);
+  EXPECT_EQ(x.Xamo_oacGetObjectID(oac), 1u);
+  x.Xamo_oacDelete(oac);
+
+  subhost::MakeObject(2, kLimbs - 1);
+  EXPECT_EQ(x.Xamo_oacLoad(const_cast<char*>(path.c_str()), 2), 0u);
+}
+
+TEST_F(DemoOutputs, CsvShowsTheTransitionRisingToOneAndTheHeldFrameHolding) {
+  Csv csv = ReadCsv(kOut + "/limbs.csv");
+  const int time = csv.Column("time_ms"), limb = csv.Column("limb"), factor = csv.Column("trans_factor"),
+            wx = csv.Column("world_x"), wy = csv.Column("world_y"), wz = csv.Column("world_z");
+  ASSERT_TRUE(time >= 0 && limb >= 0 && factor >= 0 && wx >= 0 && wy >= 0 && wz >= 0);
+  ASSERT_EQ(csv.rows.size() % kLimbs, 0u);
+  ASSERT_GE(csv.rows.size() / kLimbs, 180u) << "a few seconds at 60 updates per second";
+
+  // The spine's factor: 0, then rising without a step back to exactly 1 within 500 ms and one update.
+  std::vector<std::pair<long, double>> spine;
+  for (const auto& r : csv.rows)
+    if (std::stoul(r[limb]) == kSpine) spine.push_back({std::stol(r[time]), std::stod(r[factor])});
+  size_t start = 0;
+  while (start < spine.size() && spine[start].second == 0.0) ++start;
+  ASSERT_GT(start, 0u);
+  ASSERT_LT(start, spine.size());
+  size_t one = start;
+  while (one < spine.size() && spine[one].second < 1.0) {
+    EXPECT_GE(spine[one].second, spine[one - 1].second) << "at " << spine[one].first << " ms";
+    ++one;
+  }
+  ASSERT_LT(one, spine.size()) << "the factor never reached 1";
+  EXPECT_EQ(spine[one].second, 1.0);
+  EXPECT_NEAR(spine[one].first - spine[start - 1].first, 500, 17);
+  // The legs were never in that transition.
+  for (const auto& r : csv.rows)
+    if (std::stoul(r[limb]) == kThighL && std::stol(r[time]) < spine[one].first) {
+      EXPECT_EQ(std::stod(r[factor]), 0.0);
+    }
+
+  // The last updates show one held pose: every limb stands where it stood a quarter second before
+  // the end, while the walk before the hold moved the feet.
+  const long last = std::stol(csv.rows.back()[time]);
+  std::map<uint32_t, std::string> heldAt, endAt;
+  for (const auto& r : csv.rows) {
+    const long t = std::stol(r[time]);
+    const std::string where = r[wx] + " " + r[wy] + " " + r[wz];
+    if (t >= last - 250 && !heldAt.count(std::stoul(r[limb]))) heldAt[std::stoul(r[limb])] = where;
+    if (t == last) endAt[std::stoul(r[limb])] = where;
+  }
+  ASSERT_EQ(endAt.size(), kLimbs);
+  EXPECT_EQ(heldAt, endAt);
+  std::string firstFoot, laterFoot;
+  for (const auto& r : csv.rows)
+    if (std::stoul(r[limb]) == kFootL) {
+      if (firstFoot.empty()) firstFoot = r[wz];
+      if (std::stol(r[time]) < 1000) laterFoot = r[wz];
+    }
+  EXPECT_NE(firstFoot, laterFoot) << "the walk moves the left foot";
+}
+
+TEST_F(DemoOutputs, PictureIsOneSvgThatNamesEveryLimb) {
+  std::string svg = ReadText(kOut + "/skeleton.svg");
+  ASSERT_EQ(svg.compare(0, 4, "<svg"), 0);
+  ASSERT_GE(svg.size(), 7u);
+  EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+  for (const char* name : {"pelvis", "spine", "chest", "head", "upperarm.L", "forearm.L", "upperarm.R",
+                           "forearm.R", "thigh.L", "shin.L", "foot.L", "thigh.R", "shin.R", "foot.R"})
+    EXPECT_NE(svg.find(std::string(">") + name + "<"), std::string::npos) << name;
+}
+
+}  // namespace
