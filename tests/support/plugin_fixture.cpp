@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "plugin/host.h"
+
 const XamoApi& Xamo() {
   static XamoApi api;
   static bool loaded = subhost::LoadPlugin(XAMO_PLUGIN_PATH, &api);
@@ -13,6 +15,7 @@ const XamoApi& Xamo() {
 void PluginTest::SetUp() {
   subhost::Reset();
   x.ReceiveCoreDataPtr(subhost::CoreData());
+  HostSetCoreData(subhost::CoreData());  // the core linked into the tests reaches the same host
   char pattern[] = "/tmp/xamovel-test-XXXXXX";
   const char* dir = mkdtemp(pattern);
   tempDir_ = dir ? dir : "/tmp";
