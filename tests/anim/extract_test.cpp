@@ -77,14 +77,6 @@ class Extract : public PluginTest, public ::testing::WithParamInterface<Generati
     EXPECT_TRUE(HostGetObject(1, &obj));
     return ::Run(obj, start, end, size);
   }
-  void SetUp() override {
-    PluginTest::SetUp();
-    HostSetCoreData(subhost::CoreData());  // the core's own host binding, beside the plug-in's
-  }
-  void TearDown() override {
-    HostSetCoreData(nullptr);
-    PluginTest::TearDown();
-  }
 };
 INSTANTIATE_TEST_SUITE_P(BothGenerations, Extract, ::testing::Values(Generation::Classic, Generation::Current));
 
