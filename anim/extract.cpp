@@ -146,7 +146,8 @@ AnimVecKey* WorkingVecKeys(HostAddr hostKeys, uint32_t c, float neutral, uint32_
   const uint32_t n = c > 1 ? c : 2;
   AnimVecKey* out = static_cast<AnimVecKey*>(calloc(n, sizeof(AnimVecKey)));
   if (c > 1) {
-    for (uint32_t i = 0; i < c; ++i) out[i] = AnimVecKey{h[i].position[0], h[i].position[1], h[i].position[2], h[i].time};
+    for (uint32_t i = 0; i < c; ++i)
+      out[i] = AnimVecKey{h[i].position[0], h[i].position[1], h[i].position[2], h[i].time};
   } else {
     const AnimVecKey v = c ? AnimVecKey{h[0].position[0], h[0].position[1], h[0].position[2], 0}
                            : AnimVecKey{neutral, neutral, neutral, 0};
