@@ -26,6 +26,12 @@ AnimData* AnimParse(const uint8_t* data, size_t size);
 // Lays out an animation's file (cursor-and-counter convention of plugin/filebuf.h).
 void SerializeAnimation(uint8_t** cursor, const AnimData* anim, uint32_t* bytes);
 
+// The parts of the file, for writers that lay out a file from other records than an AnimData:
+// the header up to the total frames, one key record (time, then matrix), and the end mark.
+void PutAnimFileHeader(uint8_t** cursor, uint32_t* bytes, uint32_t trackCount, float totalFrames);
+void PutAnimFileKey(uint8_t** cursor, uint32_t* bytes, uint32_t time, const Mat4& matrix);
+void PutAnimFileEnd(uint8_t** cursor, uint32_t* bytes);
+
 // Loads a file (a missing or unreadable one gives the empty animation).
 AnimData* AnimLoadFile(const char* fileName);
 // Writes an animation's file; false when the file could not be created.

@@ -23,6 +23,11 @@ void PutF32(uint8_t** cursor, uint32_t* bytes, float value);
 void PutBytes(uint8_t** cursor, uint32_t* bytes, const void* data, uint32_t size);
 void PutMatrix(uint8_t** cursor, uint32_t* bytes, const Mat4& m);
 
+// Lays out a file with `layout` twice (to learn its size, then into a buffer of that size) and
+// hands the buffer to WriteBufferToFile; its result.
+typedef void (*FileLayoutFn)(uint8_t** cursor, uint32_t* bytes, const void* context);
+bool WriteLaidOutFile(const char* fileName, FileLayoutFn layout, const void* context);
+
 // --- Reading, bounded ------------------------------------------------------------------------------
 struct ByteReader {
   const uint8_t* p;   // next byte

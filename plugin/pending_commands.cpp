@@ -85,9 +85,3 @@ void Xamo_oacSetLimbReference(uint32_t, uint32_t, int32_t) {}
 int32_t Xamo_oacGetLimbReference(uint32_t, uint32_t) { return 0; }
 void Xamo_oacSave(uint32_t, char*) {}
 uint32_t Xamo_oacLoad(char*, uint32_t) { return 0; }
-
-// ---- Host-object tools: extraction, renaming, saving without animations --------------------------
-void Xamo_ObjExtractAnimation(uint32_t, char*, uint32_t, int32_t) {}
-void Xamo_ObjRenameLimb(uint32_t, uint32_t, char*) {}
-void Xamo_ObjSaveNoAnims(uint32_t, char*) {}
-
