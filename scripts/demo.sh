@@ -1,5 +1,15 @@
 #!/usr/bin/env bash
-# Builds dist/ (the DLL and what ships beside it) and runs the demo on Linux.
+# Builds dist/ (the DLL and what ships beside it) and runs the demo on Linux, writing its outputs to
+# dist/demo/.
+#
+# dist/ after this script:
+#   Xamovel.dll                  the plug-in (32-bit Windows)
+#   Xamovel.dll.commands         its command table as plain text, one row per line
+#   Keywords/Xamovel.ini         the host editor's keyword file
+#   Help/addoncommands/Xamovel/  one help page per command, and index.htm
+#   examples/                    three short BASIC programs
+#   tools/xamo.exe               the file tool, for Windows
+#   demo/                        the demo's animation and controller files, CSV and picture
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -7,7 +17,12 @@ cmake --preset windows-x86 >/dev/null
 cmake --build --preset windows-x86
 cmake --preset linux-x64 >/dev/null
 cmake --build --preset linux-x64
-mkdir -p dist
+rm -rf dist
+mkdir -p dist/tools
 cp build/windows-x86/Xamovel.dll dist/
-build/linux-x64/tools/xamo_demo build/linux-x64/libxamovel.so
-echo "dist/Xamovel.dll is ready to copy into the host's plug-in folder."
+cp build/windows-x86/tools/xamo/xamo.exe dist/tools/
+cp -r build/linux-x64/dist/. dist/
+build/linux-x64/tools/xamo_demo -o dist/demo build/linux-x64/libxamovel.so
+echo
+echo "dist/ is ready to copy into the host's installation (see README: Using Xamovel in the host)."
+echo "The demo's outputs are in dist/demo/: open skeleton.svg in a browser."
