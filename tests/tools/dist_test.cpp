@@ -137,8 +137,15 @@ TEST(Dist, HelpIndexAndReferenceNameEveryCommand) {
 }
 
 TEST(Dist, CheckedInReferenceIsUpToDate) {
-  EXPECT_EQ(ReadText(XAMO_SOURCE_DIR "/docs/commands.md"), ReadText(XAMO_REFERENCE))
-      << "docs/commands.md differs from the generated " << XAMO_REFERENCE << ": copy it over";
+  std::vector<std::string> checkedIn = Lines(ReadText(XAMO_SOURCE_DIR "/docs/commands.md"));
+  std::vector<std::string> generated = Lines(ReadText(XAMO_REFERENCE));
+  ASSERT_FALSE(generated.empty());
+  size_t i = 0;
+  while (i < checkedIn.size() && i < generated.size() && checkedIn[i] == generated[i]) ++i;
+  EXPECT_TRUE(i == checkedIn.size() && i == generated.size())
+      << "docs/commands.md differs from the generated " << XAMO_REFERENCE << " (copy it over) at line " << i + 1
+      << ":\n  checked in: " << (i < checkedIn.size() ? checkedIn[i] : "(end)")
+      << "\n  generated:  " << (i < generated.size() ? generated[i] : "(end)");
 }
 
 TEST(Dist, ExamplesShipAndUseCommands) {
