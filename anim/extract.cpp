@@ -82,8 +82,10 @@ void PutKeyRange(uint8_t** cursor, uint32_t* bytes, const KeyList& k, const KeyT
   uint32_t stop = end == kExtractToEnd ? lastTime : (end < 0 ? 0u : static_cast<uint32_t>(end));
   if (stop < start) stop = start;  // an empty range: the pose at Start
 
-  // a opens the interval holding Start (the last interval when every key lies before it).
-  uint32_t a = n >= 2 ? n - 2 : 0;
+  // a opens the interval holding Start: the key before the first one at or after Start, or key 0
+  // when every key lies before Start (the first key then blends keys 0 and 1 past their end,
+  // which gives key 1).
+  uint32_t a = 0;
   for (uint32_t j = 1; j < n; ++j)
     if (KeyTime(k, j) >= start) {
       a = j - 1;
