@@ -40,6 +40,8 @@ uint32_t ComputeTotalFrames(const AnimData* anim) {
   return total;
 }
 
+void AnimUpdateTotalFrames(AnimData* anim) { anim->totalFrames = static_cast<float>(ComputeTotalFrames(anim)); }
+
 AnimData* AnimParse(const uint8_t* data, size_t size) {
   AnimData* anim = AnimCreateEmpty();
   ByteReader r = MakeReader(data, size);
@@ -78,28 +80,39 @@ AnimData* AnimParse(const uint8_t* data, size_t size) {
   anim->tracks = tracks;
   anim->endMark = GetU32(&r);
   anim->playSpeed = DefaultPlaySpeed();
-  anim->totalFrames = static_cast<float>(ComputeTotalFrames(anim));
+  AnimUpdateTotalFrames(anim);
   return anim;
 }
 
-void SerializeAnimation(uint8_t** cursor, const AnimData* anim, uint32_t* bytes) {
+void SerializeAnimHeader(uint8_t** cursor, uint32_t trackCount, float totalFrames, uint32_t* bytes) {
   PutU32(cursor, bytes, 8);
   PutBytes(cursor, bytes, "XAMOVELN", 8);
   PutU32(cursor, bytes, kFormat);
   PutU32(cursor, bytes, 0);
   PutU32(cursor, bytes, 0);
-  PutU32(cursor, bytes, anim->limbCount);
-  PutF32(cursor, bytes, anim->totalFrames);
+  PutU32(cursor, bytes, trackCount);
+  PutF32(cursor, bytes, totalFrames);
+}
+
+void SerializeAnimTrack(uint8_t** cursor, const Mat4& reference, const AnimKey* keys, uint32_t keyCount,
+                        uint32_t* bytes) {
+  PutMatrix(cursor, bytes, reference);
+  PutU32(cursor, bytes, keyCount);
+  for (uint32_t k = 0; k < keyCount; ++k) {
+    PutU32(cursor, bytes, keys[k].time);
+    PutMatrix(cursor, bytes, keys[k].matrix);
+  }
+}
+
+void SerializeAnimEnd(uint8_t** cursor, uint32_t* bytes) { PutU32(cursor, bytes, kEndMark); }
+
+void SerializeAnimation(uint8_t** cursor, const AnimData* anim, uint32_t* bytes) {
+  SerializeAnimHeader(cursor, anim->limbCount, anim->totalFrames, bytes);
   for (uint32_t i = 0; i < anim->limbCount; ++i) {
     const AnimTrack& t = anim->tracks[i];
-    PutMatrix(cursor, bytes, t.referenceMatrix);
-    PutU32(cursor, bytes, t.keyCount);
-    for (uint32_t k = 0; k < t.keyCount; ++k) {
-      PutU32(cursor, bytes, t.keys[k].time);
-      PutMatrix(cursor, bytes, t.keys[k].matrix);
-    }
+    SerializeAnimTrack(cursor, t.referenceMatrix, t.keys, t.keyCount, bytes);
   }
-  PutU32(cursor, bytes, kEndMark);
+  SerializeAnimEnd(cursor, bytes);
 }
 
 AnimData* AnimLoadFile(const char* fileName) {
@@ -112,15 +125,9 @@ AnimData* AnimLoadFile(const char* fileName) {
 }
 
 bool AnimSaveFile(const AnimData* anim, const char* fileName) {
-  uint32_t size = 0;
-  SerializeAnimation(nullptr, anim, &size);
-  uint8_t* buffer = static_cast<uint8_t*>(malloc(size));
-  uint8_t* cursor = buffer;
-  uint32_t written = 0;
-  SerializeAnimation(&cursor, anim, &written);
-  const bool ok = WriteBufferToFile(fileName, buffer, size);
-  free(buffer);
-  return ok;
+  return WriteLaidOutFile(fileName, [](uint8_t** cursor, const void* what, uint32_t* bytes) {
+    SerializeAnimation(cursor, static_cast<const AnimData*>(what), bytes);
+  }, anim);
 }
 
 uint32_t AnimRegister(AnimData* anim) { return HandleRegister(anim, kHandleAnim); }

@@ -17,6 +17,8 @@ void AnimFree(AnimData* anim);
 // The total-frames rule: the largest key time among tracks 1 and up, keys 1 and up; 0 when the
 // animation has fewer than 2 tracks or nothing is examined.
 uint32_t ComputeTotalFrames(const AnimData* anim);
+// Stores ComputeTotalFrames in totalFrames (unsigned to float), as every change of keys does.
+void AnimUpdateTotalFrames(AnimData* anim);
 
 // Builds an animation from a whole file image. Anything that is not a complete, well-formed file
 // (wrong magic, too short, counts the size cannot back) gives the empty animation: all or nothing.
@@ -25,6 +27,12 @@ AnimData* AnimParse(const uint8_t* data, size_t size);
 
 // Lays out an animation's file (cursor-and-counter convention of plugin/filebuf.h).
 void SerializeAnimation(uint8_t** cursor, const AnimData* anim, uint32_t* bytes);
+// Its three pieces, for writers that lay out tracks they do not hold as an AnimData: the header
+// (magic, format number, track count, total frames), one track, and the end mark.
+void SerializeAnimHeader(uint8_t** cursor, uint32_t trackCount, float totalFrames, uint32_t* bytes);
+void SerializeAnimTrack(uint8_t** cursor, const Mat4& reference, const AnimKey* keys, uint32_t keyCount,
+                        uint32_t* bytes);
+void SerializeAnimEnd(uint8_t** cursor, uint32_t* bytes);
 
 // Loads a file (a missing or unreadable one gives the empty animation).
 AnimData* AnimLoadFile(const char* fileName);

@@ -38,6 +38,18 @@ bool WriteBufferToFile(const char* fileName, const void* buffer, uint32_t byteCo
   return true;
 }
 
+bool WriteLaidOutFile(const char* fileName, LayoutFn layout, const void* what) {
+  uint32_t size = 0;
+  layout(nullptr, what, &size);
+  uint8_t* buffer = static_cast<uint8_t*>(malloc(size ? size : 1));
+  uint8_t* cursor = buffer;
+  uint32_t written = 0;
+  layout(&cursor, what, &written);
+  const bool ok = WriteBufferToFile(fileName, buffer, size);
+  free(buffer);
+  return ok;
+}
+
 void PutBytes(uint8_t** cursor, uint32_t* bytes, const void* data, uint32_t size) {
   *bytes += size;
   if (cursor && *cursor) {

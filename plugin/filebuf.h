@@ -17,6 +17,12 @@ bool ReadWholeFile(const char* fileName, uint8_t** data, size_t* size);
 // False when the file could not be created (nothing is written then; an old file is gone).
 bool WriteBufferToFile(const char* fileName, const void* buffer, uint32_t byteCount);
 
+// A writer of the cursor-and-counter convention, laying out `what`.
+typedef void (*LayoutFn)(uint8_t** cursor, const void* what, uint32_t* bytes);
+// Runs `layout` once to learn the size and once into a buffer of that size, and hands the buffer
+// to WriteBufferToFile (same result).
+bool WriteLaidOutFile(const char* fileName, LayoutFn layout, const void* what);
+
 // --- Writing: cursor (may be null) and byte counter -----------------------------------------------
 void PutU32(uint8_t** cursor, uint32_t* bytes, uint32_t value);
 void PutF32(uint8_t** cursor, uint32_t* bytes, float value);
