@@ -116,11 +116,10 @@ void SerializeAnimation(uint8_t** cursor, const AnimData* anim, uint32_t* bytes)
 }
 
 AnimData* AnimLoadFile(const char* fileName) {
-  uint8_t* data;
-  size_t size;
-  if (!ReadWholeFile(fileName, &data, &size)) return AnimCreateEmpty();
-  AnimData* anim = AnimParse(data, size);
-  free(data);
+  FileImage image;
+  if (!OpenFileImage(fileName, &image)) return AnimCreateEmpty();
+  AnimData* anim = AnimParse(image.data, image.size);
+  CloseFileImage(&image);
   return anim;
 }
 
