@@ -211,7 +211,7 @@ TEST_F(AnimFileCommands, SaveAndLoadRoundTripTakesTheDefaultSpeedAtLoadTime) {
 TEST_F(AnimFileCommands, EmptyMissingAndUnwritableFiles) {
   const std::string empty = TempPath("empty.xamo");
   WriteFile(empty, {});
-  for (const std::string& path : {empty, TempPath("missing.xamo")}) {
+  for (const std::string& path : {empty, TempPath("missing.xamo"), TempPath("")}) {  // "" names the folder
     const uint32_t id = x.Xamo_AnimLoad(const_cast<char*>(path.c_str()));
     EXPECT_NE(id, 0u);
     EXPECT_EQ(x.Xamo_AnimGetTotalLimbs(id), 0u);
@@ -225,6 +225,10 @@ TEST_F(AnimFileCommands, EmptyMissingAndUnwritableFiles) {
     x.Xamo_AnimDelete(id);
   }
   EXPECT_FALSE(WriteBufferToFile("/nonexistent-folder/x.xamo", "abc", 3));
+  uint8_t* data;
+  size_t size;
+  EXPECT_FALSE(ReadWholeFile(TempPath("").c_str(), &data, &size));  // a folder has no bytes to read
+  EXPECT_EQ(data, nullptr);
 }
 
 }  // namespace
