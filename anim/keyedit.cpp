@@ -17,10 +17,12 @@ AnimKey* ResizeKeys(AnimTrack* track, uint32_t at, bool grow) {
   const uint32_t newCount = grow ? oldCount + 1 : oldCount - 1;
   AnimKey* keys = static_cast<AnimKey*>(calloc(static_cast<size_t>(newCount) + 1, sizeof(AnimKey)));
   AnimKey* old = track->keys;
-  memcpy(keys, old, at * sizeof(AnimKey));
-  if (grow) memcpy(keys + at + 1, old + at, (oldCount - at) * sizeof(AnimKey));
-  else memcpy(keys + at, old + at + 1, (oldCount - at - 1) * sizeof(AnimKey));
-  free(old);
+  if (old) {  // a track without keys may have no array at all
+    memcpy(keys, old, at * sizeof(AnimKey));
+    if (grow) memcpy(keys + at + 1, old + at, (oldCount - at) * sizeof(AnimKey));
+    else memcpy(keys + at, old + at + 1, (oldCount - at - 1) * sizeof(AnimKey));
+    free(old);
+  }
   track->keys = keys;
   track->keyCount = newCount;
   return keys + at;
