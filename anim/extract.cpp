@@ -116,14 +116,6 @@ void PutKeyRange(uint8_t** cursor, uint32_t* bytes, const KeyList& k, const KeyT
   PutBlendedKey(cursor, bytes, stop - start, k, b0, b, Factor(fStop, KeyTime(k, b0), KeyTime(k, b)), x);
 }
 
-// A limb without animation: identity reference, identity keys at frames 0 and 1.
-void PutStillTrack(uint8_t** cursor, uint32_t* bytes) {
-  PutMatrix(cursor, bytes, kIdentity);
-  PutU32(cursor, bytes, 2);
-  PutAnimFileKey(cursor, bytes, 0, kIdentity);
-  PutAnimFileKey(cursor, bytes, 1, kIdentity);
-}
-
 void PutMatrixKeyTrack(uint8_t** cursor, uint32_t* bytes, const sLimbAnim* a, uint32_t start, int32_t end) {
   const KeyList k = {HostPtr<const uint8_t>(a->matrixKeys), a->matrixKeyCount, sizeof(sMatrixKey),
                      offsetof(sMatrixKey, time), offsetof(sMatrixKey, matrix)};
@@ -317,11 +309,11 @@ void ExtractAnimationFile(const HostObject& obj, uint8_t** cursor, uint32_t* byt
   }
   for (uint32_t i = 0; i < limbs; ++i) {
     const sLimbAnim* a = FindLimbAnim(obj.rec, i);
-    if (!a) PutStillTrack(cursor, bytes);
+    if (!a) PutAnimFileStillTrack(cursor, bytes);
     else if (a->matrixKeyCount > 1) PutMatrixKeyTrack(cursor, bytes, a, start, end);
     else if (a->positionKeyCount > 1 || a->scaleKeyCount > 1 || a->rotationKeyCount > 1)
       PutResampledTrack(cursor, bytes, a, total, start, end);
-    else PutStillTrack(cursor, bytes);
+    else PutAnimFileStillTrack(cursor, bytes);
   }
   PutAnimFileEnd(cursor, bytes);
 }
