@@ -40,6 +40,8 @@ uint32_t ComputeTotalFrames(const AnimData* anim) {
   return total;
 }
 
+void AnimUpdateTotalFrames(AnimData* anim) { anim->totalFrames = static_cast<float>(ComputeTotalFrames(anim)); }
+
 AnimData* AnimParse(const uint8_t* data, size_t size) {
   AnimData* anim = AnimCreateEmpty();
   ByteReader r = MakeReader(data, size);
@@ -78,7 +80,7 @@ AnimData* AnimParse(const uint8_t* data, size_t size) {
   anim->tracks = tracks;
   anim->endMark = GetU32(&r);
   anim->playSpeed = DefaultPlaySpeed();
-  anim->totalFrames = static_cast<float>(ComputeTotalFrames(anim));
+  AnimUpdateTotalFrames(anim);
   return anim;
 }
 
@@ -99,6 +101,13 @@ void PutAnimFileKey(uint8_t** cursor, uint32_t* bytes, uint32_t time, const Mat4
 
 void PutAnimFileEnd(uint8_t** cursor, uint32_t* bytes) { PutU32(cursor, bytes, kEndMark); }
 
+void PutAnimFileStillTrack(uint8_t** cursor, uint32_t* bytes) {
+  PutMatrix(cursor, bytes, kIdentity);
+  PutU32(cursor, bytes, 2);
+  PutAnimFileKey(cursor, bytes, 0, kIdentity);
+  PutAnimFileKey(cursor, bytes, 1, kIdentity);
+}
+
 void SerializeAnimation(uint8_t** cursor, const AnimData* anim, uint32_t* bytes) {
   PutAnimFileHeader(cursor, bytes, anim->limbCount, anim->totalFrames);
   for (uint32_t i = 0; i < anim->limbCount; ++i) {
@@ -111,11 +120,10 @@ void SerializeAnimation(uint8_t** cursor, const AnimData* anim, uint32_t* bytes)
 }
 
 AnimData* AnimLoadFile(const char* fileName) {
-  uint8_t* data;
-  size_t size;
-  if (!ReadWholeFile(fileName, &data, &size)) return AnimCreateEmpty();
-  AnimData* anim = AnimParse(data, size);
-  free(data);
+  FileImage image;
+  if (!OpenFileImage(fileName, &image)) return AnimCreateEmpty();
+  AnimData* anim = AnimParse(image.data, image.size);
+  CloseFileImage(&image);
   return anim;
 }
 

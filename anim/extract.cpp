@@ -82,8 +82,10 @@ void PutKeyRange(uint8_t** cursor, uint32_t* bytes, const KeyList& k, const KeyT
   uint32_t stop = end == kExtractToEnd ? lastTime : (end < 0 ? 0u : static_cast<uint32_t>(end));
   if (stop < start) stop = start;  // an empty range: the pose at Start
 
-  // a opens the interval holding Start (the last interval when every key lies before it).
-  uint32_t a = n >= 2 ? n - 2 : 0;
+  // a opens the interval holding Start: the key before the first one at or after Start, or key 0
+  // when every key lies before Start (the first key then blends keys 0 and 1 past their end,
+  // which gives key 1).
+  uint32_t a = 0;
   for (uint32_t j = 1; j < n; ++j)
     if (KeyTime(k, j) >= start) {
       a = j - 1;
@@ -112,14 +114,6 @@ void PutKeyRange(uint8_t** cursor, uint32_t* bytes, const KeyList& k, const KeyT
     if (start < t && t < stop) PutBlendedKey(cursor, bytes, t - start, k, j, j, 0.0f, x);
   }
   PutBlendedKey(cursor, bytes, stop - start, k, b0, b, Factor(fStop, KeyTime(k, b0), KeyTime(k, b)), x);
-}
-
-// A limb without animation: identity reference, identity keys at frames 0 and 1.
-void PutStillTrack(uint8_t** cursor, uint32_t* bytes) {
-  PutMatrix(cursor, bytes, kIdentity);
-  PutU32(cursor, bytes, 2);
-  PutAnimFileKey(cursor, bytes, 0, kIdentity);
-  PutAnimFileKey(cursor, bytes, 1, kIdentity);
 }
 
 void PutMatrixKeyTrack(uint8_t** cursor, uint32_t* bytes, const sLimbAnim* a, uint32_t start, int32_t end) {
@@ -315,11 +309,11 @@ void ExtractAnimationFile(const HostObject& obj, uint8_t** cursor, uint32_t* byt
   }
   for (uint32_t i = 0; i < limbs; ++i) {
     const sLimbAnim* a = FindLimbAnim(obj.rec, i);
-    if (!a) PutStillTrack(cursor, bytes);
+    if (!a) PutAnimFileStillTrack(cursor, bytes);
     else if (a->matrixKeyCount > 1) PutMatrixKeyTrack(cursor, bytes, a, start, end);
     else if (a->positionKeyCount > 1 || a->scaleKeyCount > 1 || a->rotationKeyCount > 1)
       PutResampledTrack(cursor, bytes, a, total, start, end);
-    else PutStillTrack(cursor, bytes);
+    else PutAnimFileStillTrack(cursor, bytes);
   }
   PutAnimFileEnd(cursor, bytes);
 }

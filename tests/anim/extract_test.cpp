@@ -150,6 +150,19 @@ TEST_P(Extract, MatrixKeysOverRangesToEndAndClamps) {
   }
 }
 
+// A limb whose keys all lie before Start: the first key is found in the first interval and
+// blended past its end, which gives key 1; the last key blends the last interval past its end.
+//   time   0    5   10        Start 15, End 20 (total frames 20)
+//   x      0   50  100
+TEST_P(Extract, StartPastEveryKeyBlendsTheFirstIntervalPastItsEnd) {
+  sObject* o = Make(2, 20.0f);
+  sLimbAnim* a = subhost::AddLimbAnim(o, 1);
+  for (uint32_t k = 0; k < 3; ++k) subhost::AddMatrixKey(a, 5 * k, T(50.0f * k, 0, 0).m);
+  AnimPtr out = Run(15, 20);
+  EXPECT_EQ(TimesOf(out->tracks[1]), (Times{0, 5}));
+  EXPECT_EQ(XsOf(out->tracks[1]), (Xs{50, 100}));
+}
+
 // Limb 1 by position, rotation and scale keys:
 //   time       0          5          20
 //   rotation   Y 30                  Y 90

@@ -28,6 +28,9 @@ void PluginTest::TearDown() {
     }
   }
   x.Xamo_SetDefaultPlaySpeed(30.0f);
+  // The host's records go with the next reset: let no binding keep pointing at them.
+  x.ReceiveCoreDataPtr(nullptr);
+  HostSetCoreData(nullptr);
 }
 
 std::string PluginTest::TempPath(const char* name) { return tempDir_ + "/" + name; }
