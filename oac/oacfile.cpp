@@ -50,7 +50,7 @@ OacData* OacParse(const HostObject& obj, const uint8_t* data, size_t size) {
   const uint32_t n = GetU32(&r);
   const uint32_t modelType = GetU32(&r);
   // Everything after the counts: order, links, active flags and references.
-  if (!r.ok || n != obj.rec->limbCount || !Fits(&r, 3 * static_cast<uint64_t>(n) + static_cast<uint64_t>(n) * n, 4))
+  if (!r.ok || n != obj.rec->limbCount || !Fits(&r, 4 * static_cast<uint64_t>(n) + static_cast<uint64_t>(n) * n, 4))
     return nullptr;
   OacData* c = OacAlloc(obj, n);
   c->modelType = modelType;

@@ -142,8 +142,13 @@ void OacUpdate(OacData* c, uint32_t time) {
     const Mat4* pose = &play.pose;
 
     const AnimData* transAnim = c->transAnim[l];
-    if (c->limbTrans[l].active && transAnim && l < transAnim->limbCount)
-      pose = BlendTransition(c, l, transAnim, pose, *AsMat4(limb->localMatrix), time);
+    const OacLimbTrans& tr = c->limbTrans[l];
+    if (tr.active) {
+      if (transAnim && l < transAnim->limbCount)
+        pose = BlendTransition(c, l, transAnim, pose, *AsMat4(limb->localMatrix), time);
+      else if (!transAnim && tr.blended)
+        pose = &tr.blendPose;  // its animation was deleted mid-way: hold the last blend
+    }
 
     Mat4& out = c->localMatrices[l];
     MatMultiply(&out, *pose, LimbTransform(&c->cache[l], limb));
