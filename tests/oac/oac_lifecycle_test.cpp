@@ -50,29 +50,19 @@ TEST_F(OacLifecycle, TreeOrderAndChildFlagsFollowTheHostLinks) {
   const uint32_t d = x.Xamo_oacCreate(2);
   const uint32_t order[] = {0, 3, 1, 2};
   for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(x.Xamo_oacGetUpdateOrder(d, i), order[i]);
-  EXPECT_EQ(x.Xamo_oacIsLimbChild(d, 3, 2), 1u);
-  EXPECT_EQ(x.Xamo_oacIsLimbChild(d, 1, 3), 0u);
 }
 
-TEST_F(OacLifecycle, NewControllerIsIdleWithDefaultSettings) {
+TEST_F(OacLifecycle, FreshControllersAreIdleWithDefaultSettings) {
   SixLimbs();
   const uint32_t c = x.Xamo_oacCreate(1);
   EXPECT_EQ(x.Xamo_oacGetUpdateBounds(c), 0u);
-  EXPECT_EQ(x.Xamo_oacGetModelType(c), 0u);
   for (uint32_t i = 0; i < 6; ++i) {
     EXPECT_EQ(x.Xamo_oacGetLimbActive(c, i), 1u);
+    EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, i) + x.Xamo_oacGetLimbTransIsActive(c, i), 0);
     EXPECT_EQ(x.Xamo_oacGetLimbReference(c, i), static_cast<int32_t>(i));
-    EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, i), 0);
-    EXPECT_EQ(x.Xamo_oacGetLimbTransIsActive(c, i), 0);
     EXPECT_EQ(x.Xamo_oacGetLimbScaleX(c, i), 100.0);
-    EXPECT_EQ(x.Xamo_oacGetLimbGlobalPosY(c, i), 0.0);
   }
-  // One limb: order 0, no parent, a single child flag 0.
-  subhost::MakeObject(3, 1);
-  const uint32_t one = x.Xamo_oacCreate(3);
-  EXPECT_EQ(x.Xamo_oacGetUpdateOrder(one, 0), 0u);
-  EXPECT_EQ(x.Xamo_oacIsLimbChild(one, 0, 0), 0u);
-  // No limbs: nothing to visit, nothing to read, updating is harmless.
+  // No limbs: nothing to visit or read; updating and deleting are harmless.
   subhost::MakeObject(4, 0);
   const uint32_t none = x.Xamo_oacCreate(4);
   ASSERT_NE(none, 0u);
@@ -131,51 +121,40 @@ TEST_F(OacLifecycle, DeadHandlesAndMissingObjectsGiveQuietResults) {
   x.Xamo_oacDelete(c);
   EXPECT_EQ(x.Xamo_oacGetObjectID(c), 0u);
   EXPECT_EQ(x.Xamo_oacGetLimbActive(c, 1), 0u);
-  EXPECT_EQ(x.Xamo_oacGetLimbScaleX(c, 1), 0.0);
   subhost::ClearChangeFlags(o);
   x.Xamo_oacUpdate(c, 100);
   x.Xamo_oacSetLimbReference(c, 1, 2);
   x.Xamo_oacDelete(c);  // a second delete does nothing
   EXPECT_EQ(subhost::LimbsChanged(o), 0);
-  // An animation handle passed where a controller is expected is not a controller.
-  const uint32_t anim = LoadAnim(x, TempPath("a.anim"), std::vector<Track>(6, ZTrack({0, 10})));
-  EXPECT_EQ(x.Xamo_oacGetObjectID(anim), 0u);
-  x.Xamo_ObjGlobalRotateLimb(77, 0, 90, 0, 0);
+  // An animation handle is not a controller.
+  EXPECT_EQ(x.Xamo_oacGetObjectID(LoadAnim(x, TempPath("a.anim"), {ZTrack({0, 10})})), 0u);
 }
 
 TEST_F(OacLifecycle, SettersCheckLimbsAndStoreTheirFlags) {
   sObject* o = SixLimbs();
   const uint32_t c = x.Xamo_oacCreate(1);
   x.Xamo_oacSetUpdateBounds(c, 2);
-  EXPECT_EQ(x.Xamo_oacGetUpdateBounds(c), 0u);
-  x.Xamo_oacSetUpdateBounds(c, 1);
-  EXPECT_EQ(x.Xamo_oacGetUpdateBounds(c), 1u);
   x.Xamo_oacSetLimbActive(c, 2, 2);
-  EXPECT_EQ(x.Xamo_oacGetLimbActive(c, 2), 0u);
   x.Xamo_oacSetLimbActive(c, 6, 0);
   x.Xamo_oacSetLimbReference(c, 3, -1);
-  EXPECT_EQ(x.Xamo_oacGetLimbReference(c, 3), -1);
   x.Xamo_oacSetLimbReference(c, 4, 6);
+  EXPECT_EQ(x.Xamo_oacGetUpdateBounds(c), 0u);
+  EXPECT_EQ(x.Xamo_oacGetLimbActive(c, 2), 0u);
+  EXPECT_EQ(x.Xamo_oacGetLimbReference(c, 3), -1);
   EXPECT_EQ(x.Xamo_oacGetLimbReference(c, 4), 4);
-  x.Xamo_oacSetLimbReference(c, 6, 1);
-  EXPECT_EQ(x.Xamo_oacGetLimbReference(c, 6), 0);
   EXPECT_EQ(x.Xamo_oacIsLimbChild(c, 1, 6), 0u);
-  EXPECT_EQ(x.Xamo_oacGetUpdateOrder(c, 6), 0u);
   // Speeds: limb 0 changes nothing; ExcludeChild keeps to the limb; otherwise the limb and every
-  // descendant in the host's tree as it stands now.
-  x.Xamo_oacSetLimbPlayAnimSpeed(c, 0, 5.0f, 0);
-  for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(x.Xamo_oacGetLimbPlayAnimSpeed(c, i), 0.0);
-  x.Xamo_oacSetLimbPlayAnimSpeed(c, 1, 5.0f, 1);
-  EXPECT_EQ(x.Xamo_oacGetLimbPlayAnimSpeed(c, 1), 5.0);
-  EXPECT_EQ(x.Xamo_oacGetLimbPlayAnimSpeed(c, 2), 0.0);
-  x.Xamo_oacSetLimbTransAnimSpeed(c, 4, -7.5f, 0);
-  const double trans[] = {0, 0, 0, 0, -7.5, -7.5};
-  for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(x.Xamo_oacGetLimbTransAnimSpeed(c, i), trans[i]);
-  // Limb 3 moved under limb 5: not in the recorded tree, but in the host's tree of now.
+  // descendant in the host's tree as it stands now (limb 3 moved under limb 5 after creation).
   for (uint32_t i = 0; i < 6; ++i) subhost::Limb(o, i)->firstChild = subhost::Limb(o, i)->nextSibling = 0;
   subhost::LinkTree(o, {-1, 0, 1, 5, 1, 4});
-  x.Xamo_oacSetLimbTransAnimSpeed(c, 4, 2.0f, 0);
-  EXPECT_EQ(x.Xamo_oacGetLimbTransAnimSpeed(c, 3), 2.0);
+  x.Xamo_oacSetLimbPlayAnimSpeed(c, 0, 5.0f, 0);
+  x.Xamo_oacSetLimbPlayAnimSpeed(c, 1, 5.0f, 1);
+  x.Xamo_oacSetLimbTransAnimSpeed(c, 4, -7.5f, 0);
+  const double play[] = {0, 5, 0, 0, 0, 0}, trans[] = {0, 0, 0, -7.5, -7.5, -7.5};
+  for (uint32_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(x.Xamo_oacGetLimbPlayAnimSpeed(c, i), play[i]) << i;
+    EXPECT_EQ(x.Xamo_oacGetLimbTransAnimSpeed(c, i), trans[i]) << i;
+  }
 }
 
 TEST_F(OacLifecycle, ControllerFileRoundTripsTreeAndSettings) {
@@ -204,10 +183,8 @@ TEST_F(OacLifecycle, ControllerFileRoundTripsTreeAndSettings) {
   EXPECT_EQ(x.Xamo_oacGetLimbReference(d, 1), -1);
   EXPECT_EQ(x.Xamo_oacGetParentLimb(d, 2), 1u);
   EXPECT_EQ(x.Xamo_oacIsLimbChild(d, 1, 2), 1u);
-  // Saving the loaded controller gives the same file.
-  const std::string again = TempPath("d.oac");
-  x.Xamo_oacSave(d, const_cast<char*>(again.c_str()));
-  EXPECT_EQ(ReadFile(again), bytes);
+  x.Xamo_oacSave(d, const_cast<char*>(path.c_str()));  // and saves the same file again
+  EXPECT_EQ(ReadFile(path), bytes);
   // The magic in lower case loads too.
   std::vector<uint8_t> lower = bytes;
   for (int i = 4; i < 10; ++i) lower[i] = static_cast<uint8_t>(lower[i] | 0x20);
@@ -231,10 +208,6 @@ TEST_F(OacLifecycle, MalformedControllerFilesLoadNothing) {
     WriteFile(path, std::vector<uint8_t>(good.begin(), good.begin() + cut));
     EXPECT_EQ(x.Xamo_oacLoad(name, 1), 0u) << cut << " bytes";
   }
-  bad = good;
-  bad[0] = 0xFF;  // a magic longer than the file
-  WriteFile(path, bad);
-  EXPECT_EQ(x.Xamo_oacLoad(name, 1), 0u);
   EXPECT_EQ(x.Xamo_oacLoad(const_cast<char*>(TempPath("missing").c_str()), 1), 0u);
   WriteFile(path, good);
   EXPECT_NE(x.Xamo_oacLoad(name, 1), 0u);
