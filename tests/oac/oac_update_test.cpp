@@ -245,6 +245,9 @@ TEST_F(OacUpdate, ReferencesInactiveLimbsAndTheLimbTransform) {
 
 TEST_F(OacUpdate, DeletedAnimationsLeaveTheirLimbsHolding) {
   const uint32_t q = Constant("q.anim", RotZ(90));
+  // Loaded before the deletions: on 32-bit builds a handle is the record's address, which a later
+  // animation could reuse.
+  const uint32_t r = Constant("r.anim", RotZ(-90));
   x.Xamo_oacPlayAnim(c, 1, z, 0, 5, 30, 1, 0);
   x.Xamo_oacAnimTransition(c, 2, q, 0, 0, 30, 1000, 1, 1);
   x.Xamo_oacUpdate(c, 100);
@@ -264,7 +267,6 @@ TEST_F(OacUpdate, DeletedAnimationsLeaveTheirLimbsHolding) {
   x.Xamo_oacSetInterpolFrame(c, 1, z, 1, q, 2, 0.5f, 0);
   EXPECT_EQ(x.Xamo_oacGetLimbStartFrame(c, 1), 0.0);
   // A new transition cuts the one into the deleted animation short; the limb goes on.
-  const uint32_t r = Constant("r.anim", RotZ(-90));
   x.Xamo_oacAnimTransition(c, 2, r, 0, 0, 30, 0, 1, 1);
   ExpectNear(AnimMatrix(o, 2), RotZ(-90));
 }
