@@ -294,6 +294,10 @@ TEST_P(OacFlags, UpdateAndGlobalRotationRaiseTheObjectFlags) {
   EXPECT_EQ(subhost::LimbsChanged(o), 1);
   EXPECT_EQ(subhost::BoundsChangedA(o), 1);
   EXPECT_EQ(subhost::BoundsChangedB(o), 1);
+  x.Xamo_oacDelete(c);  // a dead handle updates nothing
+  subhost::ClearChangeFlags(o);
+  x.Xamo_oacUpdate(c, 16);
+  EXPECT_EQ(subhost::LimbsChanged(o), 0);
   if (GetParam() == subhost::Generation::Current) {
     const uint32_t now[] = {subhost::Word(o, 1160), subhost::Word(o, 1164), subhost::Word(o, 1236), subhost::Word(o, 1260)};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(now[i], classic[i]) << "classic field " << i << " written";
