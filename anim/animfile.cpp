@@ -40,6 +40,8 @@ uint32_t ComputeTotalFrames(const AnimData* anim) {
   return total;
 }
 
+void AnimUpdateTotalFrames(AnimData* anim) { anim->totalFrames = static_cast<float>(ComputeTotalFrames(anim)); }
+
 AnimData* AnimParse(const uint8_t* data, size_t size) {
   AnimData* anim = AnimCreateEmpty();
   ByteReader r = MakeReader(data, size);
@@ -78,49 +80,61 @@ AnimData* AnimParse(const uint8_t* data, size_t size) {
   anim->tracks = tracks;
   anim->endMark = GetU32(&r);
   anim->playSpeed = DefaultPlaySpeed();
-  anim->totalFrames = static_cast<float>(ComputeTotalFrames(anim));
+  AnimUpdateTotalFrames(anim);
   return anim;
 }
 
-void SerializeAnimation(uint8_t** cursor, const AnimData* anim, uint32_t* bytes) {
+void PutAnimFileHeader(uint8_t** cursor, uint32_t* bytes, uint32_t trackCount, float totalFrames) {
   PutU32(cursor, bytes, 8);
   PutBytes(cursor, bytes, "XAMOVELN", 8);
   PutU32(cursor, bytes, kFormat);
   PutU32(cursor, bytes, 0);
   PutU32(cursor, bytes, 0);
-  PutU32(cursor, bytes, anim->limbCount);
-  PutF32(cursor, bytes, anim->totalFrames);
+  PutU32(cursor, bytes, trackCount);
+  PutF32(cursor, bytes, totalFrames);
+}
+
+void PutAnimFileKey(uint8_t** cursor, uint32_t* bytes, uint32_t time, const Mat4& matrix) {
+  PutU32(cursor, bytes, time);
+  PutMatrix(cursor, bytes, matrix);
+}
+
+void PutAnimFileEnd(uint8_t** cursor, uint32_t* bytes) { PutU32(cursor, bytes, kEndMark); }
+
+void PutAnimFileStillTrack(uint8_t** cursor, uint32_t* bytes) {
+  PutMatrix(cursor, bytes, kIdentity);
+  PutU32(cursor, bytes, 2);
+  PutAnimFileKey(cursor, bytes, 0, kIdentity);
+  PutAnimFileKey(cursor, bytes, 1, kIdentity);
+}
+
+void SerializeAnimation(uint8_t** cursor, const AnimData* anim, uint32_t* bytes) {
+  PutAnimFileHeader(cursor, bytes, anim->limbCount, anim->totalFrames);
   for (uint32_t i = 0; i < anim->limbCount; ++i) {
     const AnimTrack& t = anim->tracks[i];
     PutMatrix(cursor, bytes, t.referenceMatrix);
     PutU32(cursor, bytes, t.keyCount);
-    for (uint32_t k = 0; k < t.keyCount; ++k) {
-      PutU32(cursor, bytes, t.keys[k].time);
-      PutMatrix(cursor, bytes, t.keys[k].matrix);
-    }
+    for (uint32_t k = 0; k < t.keyCount; ++k) PutAnimFileKey(cursor, bytes, t.keys[k].time, t.keys[k].matrix);
   }
-  PutU32(cursor, bytes, kEndMark);
+  PutAnimFileEnd(cursor, bytes);
 }
 
 AnimData* AnimLoadFile(const char* fileName) {
-  uint8_t* data;
-  size_t size;
-  if (!ReadWholeFile(fileName, &data, &size)) return AnimCreateEmpty();
-  AnimData* anim = AnimParse(data, size);
-  free(data);
+  FileImage image;
+  if (!OpenFileImage(fileName, &image)) return AnimCreateEmpty();
+  AnimData* anim = AnimParse(image.data, image.size);
+  CloseFileImage(&image);
   return anim;
 }
 
+namespace {
+void LayOutAnimation(uint8_t** cursor, uint32_t* bytes, const void* anim) {
+  SerializeAnimation(cursor, static_cast<const AnimData*>(anim), bytes);
+}
+}  // namespace
+
 bool AnimSaveFile(const AnimData* anim, const char* fileName) {
-  uint32_t size = 0;
-  SerializeAnimation(nullptr, anim, &size);
-  uint8_t* buffer = static_cast<uint8_t*>(malloc(size));
-  uint8_t* cursor = buffer;
-  uint32_t written = 0;
-  SerializeAnimation(&cursor, anim, &written);
-  const bool ok = WriteBufferToFile(fileName, buffer, size);
-  free(buffer);
-  return ok;
+  return WriteLaidOutFile(fileName, LayOutAnimation, anim);
 }
 
 uint32_t AnimRegister(AnimData* anim) { return HandleRegister(anim, kHandleAnim); }

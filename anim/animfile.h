@@ -17,6 +17,8 @@ void AnimFree(AnimData* anim);
 // The total-frames rule: the largest key time among tracks 1 and up, keys 1 and up; 0 when the
 // animation has fewer than 2 tracks or nothing is examined.
 uint32_t ComputeTotalFrames(const AnimData* anim);
+// Stores ComputeTotalFrames in totalFrames (unsigned to float), as every change of keys does.
+void AnimUpdateTotalFrames(AnimData* anim);
 
 // Builds an animation from a whole file image. Anything that is not a complete, well-formed file
 // (wrong magic, too short, counts the size cannot back) gives the empty animation: all or nothing.
@@ -25,6 +27,13 @@ AnimData* AnimParse(const uint8_t* data, size_t size);
 
 // Lays out an animation's file (cursor-and-counter convention of plugin/filebuf.h).
 void SerializeAnimation(uint8_t** cursor, const AnimData* anim, uint32_t* bytes);
+// The parts of the file, for writers that lay out a file from other records than an AnimData:
+// the header up to the total frames, one key record (time, then matrix), and the end mark.
+void PutAnimFileHeader(uint8_t** cursor, uint32_t* bytes, uint32_t trackCount, float totalFrames);
+void PutAnimFileKey(uint8_t** cursor, uint32_t* bytes, uint32_t time, const Mat4& matrix);
+void PutAnimFileEnd(uint8_t** cursor, uint32_t* bytes);
+// A track that holds still: identity reference, identity keys at frames 0 and 1 (204 bytes).
+void PutAnimFileStillTrack(uint8_t** cursor, uint32_t* bytes);
 
 // Loads a file (a missing or unreadable one gives the empty animation).
 AnimData* AnimLoadFile(const char* fileName);

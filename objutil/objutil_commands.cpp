@@ -1,6 +1,8 @@
-// Commands on a host object: its limb tree and its own animation statistics.
+// Commands on a host object: its limb tree, its own animation statistics, limb names and saving
+// without animations.
 #include "commands.h"
 #include "objutil/limbtree.h"
+#include "objutil/objedit.h"
 #include "objutil/objstats.h"
 
 uint32_t Xamo_ObjFindLimbParent(uint32_t objNo, uint32_t limb) {
@@ -37,3 +39,15 @@ uint32_t Xamo_ObjTotalRotationKeys(uint32_t objNo, uint32_t limb) { return KeyCo
 uint32_t Xamo_ObjTotalPositionKeys(uint32_t objNo, uint32_t limb) { return KeyCount(objNo, limb, kHostPositionKeys); }
 uint32_t Xamo_ObjTotalScaleKeys(uint32_t objNo, uint32_t limb) { return KeyCount(objNo, limb, kHostScaleKeys); }
 uint32_t Xamo_ObjTotalMatrixKeys(uint32_t objNo, uint32_t limb) { return KeyCount(objNo, limb, kHostMatrixKeys); }
+
+void Xamo_ObjRenameLimb(uint32_t objNo, uint32_t limb, char* name) {
+  HostObject obj;
+  if (!HostGetObject(objNo, &obj) || limb >= obj.rec->limbCount) return;
+  RenameLimb(obj.rec, limb, name);
+}
+
+void Xamo_ObjSaveNoAnims(uint32_t objNo, char* fileName) {
+  HostObject obj;
+  if (!HostGetObject(objNo, &obj)) return;
+  SaveWithoutAnims(obj, fileName ? fileName : "", HostCallSave);
+}

@@ -4,10 +4,22 @@
 #include <stdlib.h>
 #include <string.h>
 
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 bool ReadWholeFile(const char* fileName, uint8_t** data, size_t* size) {
   *data = nullptr;
   *size = 0;
   if (!fileName) return false;
+#if !defined(_WIN32)
+  // A folder opens for reading here and reports a nonsense size: take regular files only.
+  struct stat st;
+  if (stat(fileName, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+#endif
   FILE* f = fopen(fileName, "rb");
   if (!f) return false;
   long n = -1;
@@ -17,6 +29,10 @@ bool ReadWholeFile(const char* fileName, uint8_t** data, size_t* size) {
     return false;
   }
   uint8_t* buf = static_cast<uint8_t*>(malloc(n ? static_cast<size_t>(n) : 1));
+  if (!buf) {
+    fclose(f);
+    return false;
+  }
   const size_t got = n ? fread(buf, 1, static_cast<size_t>(n), f) : 0;
   fclose(f);
   if (got != static_cast<size_t>(n)) {
@@ -28,6 +44,43 @@ bool ReadWholeFile(const char* fileName, uint8_t** data, size_t* size) {
   return true;
 }
 
+bool OpenFileImage(const char* fileName, FileImage* image) {
+  *image = FileImage{nullptr, 0, false};
+  if (!fileName) return false;
+#if !defined(_WIN32)
+  const int fd = open(fileName, O_RDONLY);
+  if (fd < 0) return false;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return false;
+  }
+  if (st.st_size > 0) {
+    void* p = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (p != MAP_FAILED) {
+      close(fd);
+      *image = FileImage{static_cast<const uint8_t*>(p), static_cast<size_t>(st.st_size), true};
+      return true;
+    }
+  }
+  close(fd);
+#endif
+  uint8_t* data;
+  size_t size;
+  if (!ReadWholeFile(fileName, &data, &size)) return false;
+  *image = FileImage{data, size, false};
+  return true;
+}
+
+void CloseFileImage(FileImage* image) {
+#if !defined(_WIN32)
+  if (image->mapped) munmap(const_cast<uint8_t*>(image->data), image->size);
+  else
+#endif
+    free(const_cast<uint8_t*>(image->data));
+  *image = FileImage{nullptr, 0, false};
+}
+
 bool WriteBufferToFile(const char* fileName, const void* buffer, uint32_t byteCount) {
   if (!fileName) return false;
   remove(fileName);
@@ -36,6 +89,18 @@ bool WriteBufferToFile(const char* fileName, const void* buffer, uint32_t byteCo
   if (byteCount) fwrite(buffer, 1, byteCount, f);
   fclose(f);
   return true;
+}
+
+bool WriteLaidOutFile(const char* fileName, FileLayoutFn layout, const void* context) {
+  uint32_t size = 0;
+  layout(nullptr, &size, context);
+  uint8_t* buffer = static_cast<uint8_t*>(malloc(size ? size : 1));
+  uint8_t* cursor = buffer;
+  uint32_t written = 0;
+  layout(&cursor, &written, context);
+  const bool ok = WriteBufferToFile(fileName, buffer, size);
+  free(buffer);
+  return ok;
 }
 
 void PutBytes(uint8_t** cursor, uint32_t* bytes, const void* data, uint32_t size) {

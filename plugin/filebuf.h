@@ -13,6 +13,17 @@
 // opened or read; then *data is null.
 bool ReadWholeFile(const char* fileName, uint8_t** data, size_t* size);
 
+// A whole file's bytes for reading: mapped into memory where the platform can map files (no copy
+// and no fresh heap pages, which matters for large animation files), read with ReadWholeFile
+// otherwise. Release with CloseFileImage.
+struct FileImage {
+  const uint8_t* data;   // the bytes, or null for an empty or unreadable file
+  size_t size;           // byte count
+  bool mapped;           // true when data is a file mapping, false when it is a malloc'd buffer
+};
+bool OpenFileImage(const char* fileName, FileImage* image);   // false when it cannot be opened or read
+void CloseFileImage(FileImage* image);
+
 // Deletes any file of that name, creates it anew and writes the buffer with one call.
 // False when the file could not be created (nothing is written then; an old file is gone).
 bool WriteBufferToFile(const char* fileName, const void* buffer, uint32_t byteCount);
@@ -22,6 +33,11 @@ void PutU32(uint8_t** cursor, uint32_t* bytes, uint32_t value);
 void PutF32(uint8_t** cursor, uint32_t* bytes, float value);
 void PutBytes(uint8_t** cursor, uint32_t* bytes, const void* data, uint32_t size);
 void PutMatrix(uint8_t** cursor, uint32_t* bytes, const Mat4& m);
+
+// Lays out a file with `layout` twice (to learn its size, then into a buffer of that size) and
+// hands the buffer to WriteBufferToFile; its result.
+typedef void (*FileLayoutFn)(uint8_t** cursor, uint32_t* bytes, const void* context);
+bool WriteLaidOutFile(const char* fileName, FileLayoutFn layout, const void* context);
 
 // --- Reading, bounded ------------------------------------------------------------------------------
 struct ByteReader {

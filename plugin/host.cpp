@@ -1,5 +1,6 @@
 #include "plugin/host.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 #if defined(_WIN32)
@@ -78,20 +79,36 @@ bool HostGetObject(uint32_t objNo, HostObject* out) {
   return true;
 }
 
+void* HostLowAlloc(size_t bytes) {
+  if (bytes == 0) bytes = 1;
+#if defined(__x86_64__)
+  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
+  return p == MAP_FAILED ? nullptr : p;
+#else
+  return calloc(1, bytes);
+#endif
+}
+
+void HostLowFree(void* p, size_t bytes) {
+  if (!p) return;
+#if defined(__x86_64__)
+  munmap(p, bytes ? bytes : 1);
+#else
+  (void)bytes;
+  free(p);
+#endif
+}
+
 bool HostCallSave(const char* fileName, uint32_t objNo) {
   SaveFn save = reinterpret_cast<SaveFn>(HostFindFunction(kSaveName));
   if (!save) return false;
-#if defined(__x86_64__)
-  // The host takes the name's address as a 32-bit value: hand it a copy that lies below 4 GiB.
-  size_t n = strlen(fileName) + 1;
-  void* low = mmap(nullptr, n, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
-  if (low == MAP_FAILED) return false;
+  // The host takes the name's address as a 32-bit value: hand it a copy that it can reach.
+  const size_t n = strlen(fileName) + 1;
+  char* low = static_cast<char*>(HostLowAlloc(n));
+  if (!low) return false;
   memcpy(low, fileName, n);
   save(HostAddrOf(low), static_cast<int>(objNo));
-  munmap(low, n);
-#else
-  save(HostAddrOf(fileName), static_cast<int>(objNo));
-#endif
+  HostLowFree(low, n);
   return true;
 }
 

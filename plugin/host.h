@@ -6,6 +6,7 @@
 // accessors below; on an object whose generation cannot be told they read as 0 and are never
 // written.
 #pragma once
+#include <stddef.h>
 #include <stdint.h>
 
 #include "plugin/host_records.h"
@@ -30,6 +31,11 @@ const ObjectFieldOffsets* HostDetectGeneration(const sObject* rec, uint32_t objN
 // Calls the host's Save(file name address, object number). False, with nothing called, when the
 // host exports no Save.
 bool HostCallSave(const char* fileName, uint32_t objNo);
+
+// Zero-filled memory whose address fits a host pointer field (below 4 GiB on 64-bit builds), for
+// what the plug-in hands to the host for the length of one command; null when none is left.
+void* HostLowAlloc(size_t bytes);
+void HostLowFree(void* p, size_t bytes);   // gives back a block of HostLowAlloc (the same size)
 
 // Looks up a host function by its decorated name (as the DLL host exports it); null when absent.
 // On ELF hosts the name is looked up with every '@' written '$'.

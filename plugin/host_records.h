@@ -132,5 +132,5 @@ struct ObjectFieldOffsets {
 };
 
 // The classic generation and the current release.
-constexpr ObjectFieldOffsets kClassicObjectFields = {1163, 1164, 1238, 1260, 1216, 1220};
-constexpr ObjectFieldOffsets kCurrentObjectFields = {1175, 1176, 1282, 1304, 1228, 1232};
+inline constexpr ObjectFieldOffsets kClassicObjectFields = {1163, 1164, 1238, 1260, 1216, 1220};
+inline constexpr ObjectFieldOffsets kCurrentObjectFields = {1175, 1176, 1282, 1304, 1228, 1232};

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "plugin/host.h"
+
 const XamoApi& Xamo() {
   static XamoApi api;
   static bool loaded = subhost::LoadPlugin(XAMO_PLUGIN_PATH, &api);
@@ -13,6 +15,7 @@ const XamoApi& Xamo() {
 void PluginTest::SetUp() {
   subhost::Reset();
   x.ReceiveCoreDataPtr(subhost::CoreData());
+  HostSetCoreData(subhost::CoreData());  // the core linked into the tests reaches the same host
   char pattern[] = "/tmp/xamovel-test-XXXXXX";
   const char* dir = mkdtemp(pattern);
   tempDir_ = dir ? dir : "/tmp";
@@ -25,6 +28,9 @@ void PluginTest::TearDown() {
     }
   }
   x.Xamo_SetDefaultPlaySpeed(30.0f);
+  // The host's records go with the next reset: let no binding keep pointing at them.
+  x.ReceiveCoreDataPtr(nullptr);
+  HostSetCoreData(nullptr);
 }
 
 std::string PluginTest::TempPath(const char* name) { return tempDir_ + "/" + name; }

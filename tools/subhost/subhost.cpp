@@ -30,13 +30,20 @@ const ObjectFieldOffsets& Fields(const sObject* obj) {
 
 uint8_t* Bytes(const sObject* obj) { return reinterpret_cast<uint8_t*>(const_cast<sObject*>(obj)); }
 
-// Grows a host key array by one key (arrays live in low memory; old ones stay until Reset).
+std::map<const HostAddr*, uint32_t> g_capacity;  // room of each key array the host builder grew
+
+// Grows a host key array by one key, doubling its room when full (arrays live in low memory; old
+// ones stay until Reset).
 template <class Key>
 Key* Append(HostAddr* array, uint32_t* count) {
-  Key* grown = static_cast<Key*>(LowAlloc(sizeof(Key) * (*count + 1)));
-  if (*count) memcpy(grown, HostPtr<Key>(*array), sizeof(Key) * *count);
-  *array = HostAddrOf(grown);
-  Key* k = &grown[*count];
+  uint32_t& room = g_capacity[array];
+  if (*count >= room || !*array) {
+    room = *count ? 2 * *count : 4;
+    Key* grown = static_cast<Key*>(LowAlloc(sizeof(Key) * room));
+    if (*count) memcpy(grown, HostPtr<Key>(*array), sizeof(Key) * *count);
+    *array = HostAddrOf(grown);
+  }
+  Key* k = &HostPtr<Key>(*array)[*count];
   ++*count;
   return k;
 }
@@ -67,6 +74,7 @@ void Reset() {
   g_objects.clear();
   g_generations.clear();
   g_saves.clear();
+  g_capacity.clear();
   g_core = nullptr;
 }
 

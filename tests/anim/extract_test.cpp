@@ -1,0 +1,230 @@
+// Extraction of an animation file from substitute-host objects of both host generations. Every
+// file is laid out in two passes (size, then bytes) and read back through the file parser.
+#include "anim/extract.h"
+
+#include <gtest/gtest.h>
+#include <math.h>
+#include <stdio.h>
+
+#include <memory>
+#include <vector>
+
+#include "anim/animfile.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+using subhost::Generation;
+typedef std::vector<uint32_t> Times;
+typedef std::vector<float> Xs;
+
+struct AnimDeleter {
+  void operator()(AnimData* a) const { AnimFree(a); }
+};
+typedef std::unique_ptr<AnimData, AnimDeleter> AnimPtr;
+
+Mat4 Mul(const Mat4& a, const Mat4& b) { Mat4 m; MatMultiply(&m, a, b); return m; }
+Mat4 T(float x, float y, float z) { Mat4 m; MatTranslation(&m, x, y, z); return m; }
+Mat4 S(float s) { Mat4 m; MatScaling(&m, s, s, s); return m; }
+Mat4 RotY(float degrees) { Mat4 m; MatRotationY(&m, DegToRad(degrees)); return m; }
+void AddRotY(sLimbAnim* a, uint32_t time, float degrees) {  // the host's quaternion x, y, z, w
+  subhost::AddRotationKey(a, time, 0.0f, sinf(DegToRad(degrees) / 2), 0.0f, cosf(DegToRad(degrees) / 2));
+}
+void ExpectNear(const Mat4& got, const Mat4& want, float tol = 1e-4f) {
+  for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], tol) << "element " << i;
+}
+Times TimesOf(const AnimTrack& t) {
+  Times out;
+  for (uint32_t k = 0; k < t.keyCount; ++k) out.push_back(t.keys[k].time);
+  return out;
+}
+Xs XsOf(const AnimTrack& t) {  // translation x of every key, to a thousandth
+  Xs out;
+  for (uint32_t k = 0; k < t.keyCount; ++k) out.push_back(roundf(t.keys[k].matrix.m[12] * 1000) / 1000);
+  return out;
+}
+void ExpectStill(const AnimTrack& t) {
+  ExpectNear(t.referenceMatrix, kIdentity, 0.0f);
+  ASSERT_EQ(TimesOf(t), (Times{0, 1}));
+  ExpectNear(t.keys[0].matrix, kIdentity, 0.0f);
+  ExpectNear(t.keys[1].matrix, kIdentity, 0.0f);
+}
+
+// Lays out the file of `obj`, checks that both passes agree and that the file parses whole.
+AnimPtr Run(const HostObject& obj, uint32_t start, int32_t end, uint32_t* size = nullptr) {
+  uint32_t bytes = 0, written = 0;
+  ExtractAnimationFile(obj, nullptr, &bytes, start, end);
+  std::vector<uint8_t> buf(bytes);
+  uint8_t* cursor = buf.data();
+  ExtractAnimationFile(obj, &cursor, &written, start, end);
+  EXPECT_EQ(written, bytes);
+  EXPECT_EQ(static_cast<uint32_t>(cursor - buf.data()), bytes);
+  if (size) *size = bytes;
+  AnimData* a = AnimParse(buf.data(), buf.size());
+  EXPECT_EQ(a->endMark, 723u) << "the file did not load back";
+  return AnimPtr(a);
+}
+
+class Extract : public PluginTest, public ::testing::WithParamInterface<Generation> {
+ protected:
+  sObject* Make(uint32_t limbs, float totalFrames) {
+    sObject* o = subhost::MakeObject(1, limbs, GetParam());
+    subhost::SetTotalAnimFrames(o, totalFrames);
+    return o;
+  }
+  AnimPtr Run(uint32_t start, int32_t end, uint32_t* size = nullptr) {
+    HostObject obj;
+    EXPECT_TRUE(HostGetObject(1, &obj));
+    return ::Run(obj, start, end, size);
+  }
+};
+INSTANTIATE_TEST_SUITE_P(BothGenerations, Extract, ::testing::Values(Generation::Classic, Generation::Current));
+
+TEST_P(Extract, UnanimatedLimbsGetTwoIdentityKeysAndNoAnimationGivesNoTracks) {
+  sObject* o = Make(3, 10.0f);
+  sLimbAnim* one = subhost::AddLimbAnim(o, 1);  // one key of every kind: not animated
+  subhost::AddPositionKey(one, 0, 5, 6, 7);
+  subhost::AddScaleKey(one, 0, 2, 2, 2);
+  AddRotY(one, 0, 40);
+  subhost::AddMatrixKey(one, 0, T(1, 1, 1).m);
+  uint32_t size = 0;
+  AnimPtr a = Run(0, 10, &size);
+  EXPECT_EQ(size, 36u + 3 * (68 + 2 * 68));
+  ASSERT_EQ(a->limbCount, 3u);
+  for (uint32_t i = 0; i < 3; ++i) ExpectStill(a->tracks[i]);
+  for (float total : {0.0f, -4.0f, NAN}) {
+    subhost::SetTotalAnimFrames(o, total);
+    EXPECT_EQ(Run(0, kExtractToEnd, &size)->limbCount, 0u);
+    EXPECT_EQ(size, 36u);
+  }
+  subhost::SetTotalAnimFrames(o, 10.0f);  // an undecided generation reads as no animation
+  EXPECT_EQ(::Run(HostObject{o, nullptr, 1}, 0, 10)->limbCount, 0u);
+}
+
+// Limb 1: matrix keys, translations along x only (a blend is then the linear blend of x); its
+// local matrix moves by (1, 2, 3), so every written key is moved by (-1, -2, -3):
+//   time   0    10    20    30
+//   x      0   100    50   400
+// Limb 2: time 0 -> x 0, time 12 -> x 120 (local matrix identity).
+sObject* MatrixLimbs(sObject* o) {
+  subhost::Limb(o, 1)->localMatrix[12] = 1;
+  subhost::Limb(o, 1)->localMatrix[13] = 2;
+  subhost::Limb(o, 1)->localMatrix[14] = 3;
+  sLimbAnim* a = subhost::AddLimbAnim(o, 1);
+  const float xs[] = {0, 100, 50, 400};
+  for (uint32_t k = 0; k < 4; ++k) subhost::AddMatrixKey(a, 10 * k, T(xs[k], 0, 0).m);
+  sLimbAnim* b = subhost::AddLimbAnim(o, 2);
+  subhost::AddMatrixKey(b, 0, T(0, 0, 0).m);
+  subhost::AddMatrixKey(b, 12, T(120, 0, 0).m);
+  return o;
+}
+
+TEST_P(Extract, MatrixKeysOverRangesToEndAndClamps) {
+  MatrixLimbs(Make(3, 25.75f));  // Start and End above the total frames become 25
+  struct Case {
+    uint32_t start;
+    int32_t end;
+    Times times1;
+    Xs xs1;
+    Times times2;
+    Xs xs2;
+  } cases[] = {
+      {5, 25, {0, 5, 15, 20}, {49, 99, 49, 224}, {0, 7, 20}, {50, 120, 120}},  // blends at 0.5 on both ends
+      {10, 20, {0, 10}, {99, 49}, {0, 2, 10}, {100, 120, 120}},                // ends on key times: no key twice
+      {0, 30, {0, 10, 20, 25}, {-1, 99, 49, 224}, {0, 12, 25}, {0, 120, 120}},  // End clamped to 25
+      {0, kExtractToEnd, {0, 10, 20, 30}, {-1, 99, 49, 399}, {0, 12}, {0, 120}},  // each limb to its end
+      {6, kExtractToEnd, {0, 4, 14, 24}, {59, 99, 49, 399}, {0, 6}, {60, 120}},
+      {20, kExtractToEnd, {0, 10}, {49, 399}, {0, 0}, {120, 120}},  // limb 2 ended: holds its pose
+      {4000000000u, 1000, {0, 0}, {224, 224}, {0, 0}, {120, 120}},  // both clamped to 25
+      {20, 10, {0, 0}, {49, 49}, {0, 0}, {120, 120}},               // Start above End: the pose at Start
+      {20, INT32_MIN, {0, 0}, {49, 49}, {0, 0}, {120, 120}},
+  };
+  for (const Case& c : cases) {
+    AnimPtr a = Run(c.start, c.end);
+    ASSERT_EQ(a->limbCount, 3u);
+    ExpectNear(a->tracks[1].referenceMatrix, T(-1, -2, -3), 0.0f);
+    EXPECT_EQ(TimesOf(a->tracks[1]), c.times1) << c.start << ".." << c.end;
+    EXPECT_EQ(XsOf(a->tracks[1]), c.xs1) << c.start << ".." << c.end;
+    EXPECT_EQ(TimesOf(a->tracks[2]), c.times2) << c.start << ".." << c.end;
+    EXPECT_EQ(XsOf(a->tracks[2]), c.xs2) << c.start << ".." << c.end;
+  }
+}
+
+// A limb whose keys all lie before Start: the first key is found in the first interval and
+// blended past its end, which gives key 1; the last key blends the last interval past its end.
+//   time   0    5   10        Start 15, End 20 (total frames 20)
+//   x      0   50  100
+TEST_P(Extract, StartPastEveryKeyBlendsTheFirstIntervalPastItsEnd) {
+  sObject* o = Make(2, 20.0f);
+  sLimbAnim* a = subhost::AddLimbAnim(o, 1);
+  for (uint32_t k = 0; k < 3; ++k) subhost::AddMatrixKey(a, 5 * k, T(50.0f * k, 0, 0).m);
+  AnimPtr out = Run(15, 20);
+  EXPECT_EQ(TimesOf(out->tracks[1]), (Times{0, 5}));
+  EXPECT_EQ(XsOf(out->tracks[1]), (Xs{50, 100}));
+}
+
+// Limb 1 by position, rotation and scale keys:
+//   time       0          5          20
+//   rotation   Y 30                  Y 90
+//   position   (1,2,3)    (5,0,0)    (9,9,9)
+//   scale      1                     2
+// Matrix keys at 0, 5 and 20; at 5 the rotation is the slerp at 0.25 (Y 45) and the scale 1.25.
+// K0 = RotY(30) T(1,2,3), the reference R is its inverse, and each key is R K0 M R = M R.
+TEST_P(Extract, ResampledLimbTakesKeysFromEveryKindRelativeToItsFirstPose) {
+  sLimbAnim* a = subhost::AddLimbAnim(Make(2, 20.0f), 1);
+  AddRotY(a, 0, 30);
+  AddRotY(a, 20, 90);
+  subhost::AddPositionKey(a, 0, 1, 2, 3);
+  subhost::AddPositionKey(a, 5, 5, 0, 0);
+  subhost::AddPositionKey(a, 20, 9, 9, 9);
+  subhost::AddScaleKey(a, 0, 1, 1, 1);
+  subhost::AddScaleKey(a, 20, 2, 2, 2);
+  Mat4 r;
+  MatInverse(&r, Mul(RotY(30), T(1, 2, 3)));
+  AnimPtr all = Run(0, 20);
+  const AnimTrack& t = all->tracks[1];
+  ExpectNear(t.referenceMatrix, r);
+  ASSERT_EQ(TimesOf(t), (Times{0, 5, 20}));
+  ExpectNear(t.keys[0].matrix, kIdentity);
+  ExpectNear(t.keys[1].matrix, Mul(Mul(S(1.25f), Mul(RotY(45), T(5, 0, 0))), r));
+  ExpectNear(t.keys[2].matrix, Mul(Mul(S(2), Mul(RotY(90), T(9, 9, 9))), r));
+  AnimPtr toKey = Run(0, 5);  // End on a key: that key closes the range, written once
+  ASSERT_EQ(TimesOf(toKey->tracks[1]), (Times{0, 5}));
+  ExpectNear(toKey->tracks[1].keys[1].matrix, t.keys[1].matrix, 1e-6f);
+  EXPECT_EQ(TimesOf(Run(2, kExtractToEnd)->tracks[1]), (Times{0, 3, 18}));  // to the last rotation key
+}
+
+TEST_P(Extract, AKindWhoseFirstKeyComesLateHoldsItUntilThen) {
+  //   time       0     1     10         20
+  //   rotation   I                      I
+  //   position               (4,0,0)    (8,0,0)
+  //   scale      1     1                           (no host keys: neutral keys at 0 and 1)
+  sLimbAnim* a = subhost::AddLimbAnim(Make(2, 20.0f), 1);
+  AddRotY(a, 0, 0);
+  AddRotY(a, 20, 0);
+  subhost::AddPositionKey(a, 10, 4, 0, 0);
+  subhost::AddPositionKey(a, 20, 8, 0, 0);
+  AnimPtr r = Run(0, 20);
+  const AnimTrack& t = r->tracks[1];
+  ExpectNear(t.referenceMatrix, T(-4, 0, 0));  // K0 holds the first position
+  ASSERT_EQ(TimesOf(t), (Times{0, 1, 10, 20}));
+  for (uint32_t k = 0; k < 3; ++k) ExpectNear(t.keys[k].matrix, kIdentity);
+  ExpectNear(t.keys[3].matrix, T(4, 0, 0));
+}
+
+TEST_P(Extract, CommandWritesAFileThatLoadsAndNothingForAMissingObject) {
+  MatrixLimbs(Make(3, 30.0f));
+  std::string path = TempPath("x.anim");
+  x.Xamo_ObjExtractAnimation(1, &path[0], 0, kExtractToEnd);
+  AnimPtr a(AnimLoadFile(path.c_str()));
+  ASSERT_EQ(a->limbCount, 3u);
+  EXPECT_EQ(a->totalFrames, 30.0f);
+  EXPECT_EQ(TimesOf(a->tracks[1]), (Times{0, 10, 20, 30}));
+  ExpectStill(a->tracks[0]);
+  std::string none = TempPath("none.anim");
+  x.Xamo_ObjExtractAnimation(5, &none[0], 0, kExtractToEnd);
+  EXPECT_EQ(fopen(none.c_str(), "rb"), nullptr);
+  x.Xamo_ObjExtractAnimation(1, nullptr, 0, kExtractToEnd);  // no name: nothing, quietly
+}
+
+}  // namespace

@@ -1,0 +1,236 @@
+// Key editing on one track: insert, delete, modify and retime, with their codes, the resulting
+// times and matrices, the kept quaternions, the spare key slot and the total frames.
+#include "anim/keyedit.h"
+
+#include <gtest/gtest.h>
+
+#include "oac/sample.h"
+#include "support/anim_builders.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+using namespace testanim;
+using T = std::vector<uint32_t>;
+
+const Mat4 A = Translated(kIdentity, 0, 0, 0);
+const Mat4 B = Translated(RotY(90), 10, 0, 0);
+const Mat4 C = Translated(RotY(-30), 4, -4, 8);
+
+// Track 0 reaches frame 999 but never counts for total frames; track 1 is the one edited.
+//   track 1:  A@0 ---- B@10 ---- C@20
+AnimData* ThreeKeys() { return Make({At({0, 999}), {{0, A}, {10, B}, {20, C}}}); }
+
+AnimTrack& Track1(AnimData* a) { return a->tracks[1]; }
+
+// Every key's quaternion matches its matrix, and the spare slot past the last key is there
+// (the sanitizer build reports a write past the array).
+void ExpectTrackSound(AnimTrack& t) {
+  for (uint32_t k = 0; k < t.keyCount; ++k) {
+    Quat q;
+    QuatFromMatrix(&q, t.keys[k].matrix);
+    EXPECT_EQ(memcmp(&q, &t.keys[k].rotation, sizeof q), 0) << "key " << k;
+  }
+  AnimKeySet(&t.keys[t.keyCount], kIdentity, 0);
+}
+
+TEST(KeyInsert, BetweenKeysBlendsAndAtAKeyRefuses) {
+  AnimData* a = ThreeKeys();
+  // A@0 - new@5 - B@10 - C@20
+  EXPECT_EQ(AnimInsertKey(a, 1, 5), 1);
+  EXPECT_EQ(Times(Track1(a)), T({0, 5, 10, 20}));
+  Mat4 half;
+  BlendMatrices(&half, A, B, 0.5f);
+  EXPECT_TRUE(SameMatrix(Track1(a).keys[1].matrix, half));
+  EXPECT_TRUE(SameMatrix(Track1(a).keys[2].matrix, B));
+  ExpectTrackSound(Track1(a));
+  // Existing times: -index, nothing changed (0 for key 0).
+  EXPECT_EQ(AnimInsertKey(a, 1, 10), -2);
+  EXPECT_EQ(AnimInsertKey(a, 1, 0), 0);
+  EXPECT_EQ(AnimInsertKey(a, 1, 20), -3);
+  EXPECT_EQ(AnimInsertKey(a, 1, 5), -1);
+  EXPECT_EQ(Times(Track1(a)), T({0, 5, 10, 20}));
+  // Three quarters of B..C.
+  EXPECT_EQ(AnimInsertKey(a, 1, 17), 3);
+  Mat4 q;
+  BlendMatrices(&q, B, C, 0.7f);
+  EXPECT_TRUE(SameMatrix(Track1(a).keys[3].matrix, q));
+  EXPECT_EQ(a->totalFrames, 20.0f);
+  // Past the end: appended with the last key's pose, total frames follow.
+  EXPECT_EQ(AnimInsertKey(a, 1, 30), 5);
+  EXPECT_TRUE(SameMatrix(Track1(a).keys[5].matrix, C));
+  EXPECT_EQ(a->totalFrames, 30.0f);
+  ExpectTrackSound(Track1(a));
+  EXPECT_EQ(AnimInsertKey(a, 2, 3), 0);  // limb == limb count
+  EXPECT_EQ(Track1(a).keyCount, 6u);
+  AnimFree(a);
+}
+
+TEST(KeyInsert, ShortTracksAndTimesBeforeTheFirstKey) {
+  //   track 1: (none)     track 2: B@40     track 3: A@10 - C@20     track 4: A@0 - B@10 - B@10 - C@20
+  AnimData* a = Make({At({}), At({}), {{40, B}}, {{10, A}, {20, C}}, {{0, A}, {10, B}, {10, B}, {20, C}}});
+  free(a->tracks[1].keys);  // a track without keys may hold no array at all
+  a->tracks[1].keys = nullptr;
+  EXPECT_EQ(AnimInsertKey(a, 1, 7), 0);  // identity key at 7
+  EXPECT_EQ(Times(a->tracks[1]), T({7}));
+  EXPECT_TRUE(SameMatrix(a->tracks[1].keys[0].matrix, kIdentity));
+  ExpectTrackSound(a->tracks[1]);
+
+  EXPECT_EQ(AnimInsertKey(a, 2, 40), 0);  // the only key's time
+  EXPECT_EQ(AnimInsertKey(a, 2, 15), 0);  // before it: first, with its pose
+  EXPECT_EQ(AnimInsertKey(a, 2, 50), 2);
+  EXPECT_EQ(Times(a->tracks[2]), T({15, 40, 50}));
+  for (uint32_t k = 0; k < 3; ++k) EXPECT_TRUE(SameMatrix(a->tracks[2].keys[k].matrix, B));
+  ExpectTrackSound(a->tracks[2]);
+
+  EXPECT_EQ(AnimInsertKey(a, 3, 0), 0);  // time 0 before a first key at 10
+  EXPECT_EQ(Times(a->tracks[3]), T({0, 10, 20}));
+  EXPECT_TRUE(SameMatrix(a->tracks[3].keys[0].matrix, A));
+
+  EXPECT_EQ(AnimInsertKey(a, 4, 10), -1);  // two keys at 10: the empty interval refuses
+  EXPECT_EQ(Track1(a).keyCount, 1u);
+  EXPECT_EQ(a->tracks[4].keyCount, 4u);
+  EXPECT_EQ(a->totalFrames, 50.0f);
+  AnimFree(a);
+}
+
+TEST(KeyDelete, RemovesInnerKeysAndOverwritesTheTwoItCannotLose) {
+  AnimData* a = ThreeKeys();
+  EXPECT_EQ(AnimDeleteKey(a, 1, 3), kDeleteBadKey);
+  EXPECT_EQ(AnimDeleteKey(a, 2, 0), kDeleteBadLimb);
+  // Key 0 takes key 1's matrix and keeps its time.
+  EXPECT_EQ(AnimDeleteKey(a, 1, 0), kDeleteFirstKept);
+  EXPECT_EQ(Times(Track1(a)), T({0, 10, 20}));
+  EXPECT_TRUE(SameMatrix(Track1(a).keys[0].matrix, B));
+  ExpectTrackSound(Track1(a));
+  // The last key goes: total frames drop to 10.
+  EXPECT_EQ(AnimDeleteKey(a, 1, 2), kDeleteRemoved);
+  EXPECT_EQ(Times(Track1(a)), T({0, 10}));
+  EXPECT_EQ(a->totalFrames, 10.0f);
+  ExpectTrackSound(Track1(a));
+  AnimFree(a);
+
+  a = ThreeKeys();
+  EXPECT_EQ(AnimDeleteKey(a, 1, 1), kDeleteRemoved);
+  EXPECT_EQ(Times(Track1(a)), T({0, 20}));
+  EXPECT_TRUE(SameMatrix(Track1(a).keys[0].matrix, A));
+  EXPECT_TRUE(SameMatrix(Track1(a).keys[1].matrix, C));
+  // Two keys left: key 1 takes key 0's matrix.
+  EXPECT_EQ(AnimDeleteKey(a, 1, 1), kDeleteSecondKept);
+  EXPECT_EQ(Times(Track1(a)), T({0, 20}));
+  EXPECT_TRUE(SameMatrix(Track1(a).keys[1].matrix, A));
+  EXPECT_EQ(a->totalFrames, 20.0f);
+  ExpectTrackSound(Track1(a));
+  AnimFree(a);
+
+  // One key: kept as it is. No key: a bad key.
+  a = Make({At({}), {{5, B}}, At({})});
+  EXPECT_EQ(AnimDeleteKey(a, 1, 0), kDeleteFirstKept);
+  EXPECT_EQ(Times(Track1(a)), T({5}));
+  EXPECT_TRUE(SameMatrix(Track1(a).keys[0].matrix, B));
+  EXPECT_EQ(AnimDeleteKey(a, 2, 0), kDeleteBadKey);
+  AnimFree(a);
+}
+
+TEST(KeyRetime, MovesTheKeyAndEveryLaterKey) {
+  AnimData* a = ThreeKeys();
+  EXPECT_EQ(AnimRetimeKey(a, 1, 1, 15), 0);
+  EXPECT_EQ(Times(Track1(a)), T({0, 15, 25}));
+  EXPECT_EQ(a->totalFrames, 25.0f);
+  EXPECT_EQ(AnimRetimeKey(a, 1, 2, 16), 0);  // earlier, still after key 1
+  EXPECT_EQ(Times(Track1(a)), T({0, 15, 16}));
+  EXPECT_EQ(a->totalFrames, 16.0f);
+  // Refused: not after the previous key, key 0, out of range.
+  EXPECT_EQ(AnimRetimeKey(a, 1, 1, 0), -1);
+  EXPECT_EQ(AnimRetimeKey(a, 1, 2, 15), -1);
+  EXPECT_EQ(AnimRetimeKey(a, 1, 0, 5), -1);
+  EXPECT_EQ(AnimRetimeKey(a, 1, 3, 50), -1);
+  EXPECT_EQ(AnimRetimeKey(a, 2, 1, 50), -1);
+  EXPECT_EQ(Times(Track1(a)), T({0, 15, 16}));
+  // Times past 2^31 stay large and unsigned; the shift wraps, so a later key pushed past
+  // 2^32 - 1 comes round to the start (the only check is against the previous key).
+  EXPECT_EQ(AnimRetimeKey(a, 1, 1, 0xFFFFFFF0u), 0);
+  EXPECT_EQ(Times(Track1(a)), T({0, 0xFFFFFFF0u, 0xFFFFFFF1u}));
+  EXPECT_EQ(AnimRetimeKey(a, 1, 2, 0xFFFFFFFFu), 0);
+  EXPECT_EQ(AnimRetimeKey(a, 1, 1, 0xFFFFFFF1u), 0);
+  EXPECT_EQ(Times(Track1(a)), T({0, 0xFFFFFFF1u, 0u}));
+  EXPECT_EQ(a->totalFrames, static_cast<float>(0xFFFFFFF1u));
+  EXPECT_TRUE(SameMatrix(Track1(a).keys[1].matrix, B));
+  AnimFree(a);
+}
+
+Mat4 Compose(const float s[3], const float d[3], const float p[3]) {
+  Mat4 m;
+  MatCompose(&m, s, d, p);
+  return m;
+}
+
+void ExpectNear(const Mat4& got, const Mat4& want) {
+  for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], 2e-6) << "element " << i;
+}
+
+TEST(KeyModify, ReplacesOnePartAndRebuildsScaleRotationTranslation) {
+  const float two[3] = {2, 2, 2}, uneven[3] = {1, 2, 3}, none[3] = {0, 0, 0};
+  const float y30[3] = {0, 30, 0}, turn[3] = {20, -35, 50}, p123[3] = {1, 2, 3}, p456[3] = {4, 5, 6};
+  const float one[3] = {1, 1, 1};
+  // Track 1: S(2) Ry(30) T(1,2,3) @0, R(20,-35,50) T(4,5,6) @10, S(1,2,3) T(1,2,3) @20.
+  AnimData* a = Make({At({}), {{0, Compose(two, y30, p123)}, {10, Compose(one, turn, p456)},
+                               {20, Compose(uneven, none, p123)}}});
+  AnimTrack& t = Track1(a);
+  ASSERT_TRUE(AnimModifyKey(a, 1, 0, kKeyRotation, 0, 0, 0));
+  ExpectNear(t.keys[0].matrix, Compose(two, none, p123));
+  ASSERT_TRUE(AnimModifyKey(a, 1, 1, kKeyPosition, 7, 8, 9));
+  const float p789[3] = {7, 8, 9};
+  ExpectNear(t.keys[1].matrix, Compose(one, turn, p789));
+  ASSERT_TRUE(AnimModifyKey(a, 1, 1, kKeyScale, 2, 2, 2));
+  ExpectNear(t.keys[1].matrix, Compose(two, turn, p789));
+  // Row lengths of S(1,2,3) are exact: the result is the composition itself, bit for bit.
+  ASSERT_TRUE(AnimModifyKey(a, 1, 2, kKeyRotation, 10, 20, 30));
+  const float d[3] = {10, 20, 30};
+  EXPECT_TRUE(SameMatrix(t.keys[2].matrix, Compose(uneven, d, p123)));
+  // The rotation is re-read from the scaled elements: S(2) Ry(40) has m13 = -2 sin 40 < -1, so
+  // moving it keeps Y = m13 * 90 degrees, X = Z = 0.
+  const float y40[3] = {0, 40, 0};
+  AnimKeySet(&t.keys[0], Compose(two, y40, none), 0);
+  const float m13 = t.keys[0].matrix.m[2];
+  ASSERT_TRUE(AnimModifyKey(a, 1, 0, kKeyPosition, 1, 1, 1));
+  const float yScaled[3] = {0, m13 * 90.0f, 0};
+  ExpectNear(t.keys[0].matrix, Compose(two, yScaled, one));
+  EXPECT_EQ(Times(t), T({0, 10, 20}));
+  ExpectTrackSound(t);
+  // Bad limb or key: nothing changes.
+  const Mat4 before = t.keys[2].matrix;
+  EXPECT_FALSE(AnimModifyKey(a, 1, 3, kKeyScale, 5, 5, 5));
+  EXPECT_FALSE(AnimModifyKey(a, 2, 0, kKeyScale, 5, 5, 5));
+  EXPECT_TRUE(SameMatrix(t.keys[2].matrix, before));
+  AnimFree(a);
+}
+
+using KeyEditCommands = PluginTest;
+
+TEST_F(KeyEditCommands, EditThroughTheExportsAndRefuseDeadHandles) {
+  const uint32_t id = x.Xamo_AnimLoad(const_cast<char*>(XAMO_TEST_DATA "/two_tracks_three_keys.xamo"));
+  // Track 1 of the golden file: keys at 0, 20, 40.
+  EXPECT_EQ(x.Xamo_AnimInsertKey(id, 1, 50), 3);
+  EXPECT_EQ(x.Xamo_AnimGetTotalFrames(id), 50u);
+  EXPECT_EQ(x.Xamo_AnimModifyKeyTime(id, 1, 3, 60), 0);
+  EXPECT_EQ(x.Xamo_AnimGetLimbKeyTime(id, 1, 3), 60u);
+  EXPECT_EQ(x.Xamo_AnimDeleteKey(id, 1, 1), 0);
+  EXPECT_EQ(x.Xamo_AnimGetLimbKeys(id, 1), 3u);
+  x.Xamo_AnimModifyKeyPos(id, 1, 2, 4, 5, 6);
+  x.Xamo_AnimModifyKeyScale(id, 1, 2, 3, 3, 3);
+  x.Xamo_AnimModifyKeyRot(id, 1, 2, 0, 90, 0);
+  // S(3) Ry(90) has m13 = -3: read as it stands, that is -270 degrees.
+  EXPECT_NEAR(x.Xamo_AnimGetKeyRotY(id, 1, 2), -270.0, 1e-3);
+  EXPECT_NEAR(x.Xamo_AnimGetKeyScaleX(id, 1, 2), 3.0, 1e-6);
+  EXPECT_EQ(x.Xamo_AnimGetKeyPosZ(id, 1, 2), 6.0);
+  x.Xamo_AnimDelete(id);
+  for (uint32_t dead : {id, 0u, 0xFFFFFFFFu}) {
+    EXPECT_EQ(x.Xamo_AnimDeleteKey(dead, 1, 1), -1);
+    EXPECT_EQ(x.Xamo_AnimInsertKey(dead, 1, 5), 0);
+    EXPECT_EQ(x.Xamo_AnimModifyKeyTime(dead, 1, 1, 5), -1);
+    x.Xamo_AnimModifyKeyRot(dead, 1, 1, 1, 2, 3);
+  }
+}
+
+}  // namespace

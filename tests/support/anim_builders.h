@@ -1,0 +1,106 @@
+// Building animations and file images for tests.
+#pragma once
+#include <stdlib.h>
+#include <string.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "anim/animfile.h"
+#include "math/xmath.h"
+
+namespace testanim {
+
+using Keys = std::vector<std::pair<uint32_t, Mat4>>;  // (time, matrix) in track order
+
+// An animation with one track per entry, keys set through AnimKeySet, total frames by the rule.
+inline AnimData* Make(const std::vector<Keys>& tracks) {
+  AnimData* anim = AnimCreateEmpty();
+  anim->limbCount = static_cast<uint32_t>(tracks.size());
+  anim->tracks = static_cast<AnimTrack*>(calloc(tracks.size() + 1, sizeof(AnimTrack)));
+  for (size_t i = 0; i < tracks.size(); ++i) {
+    AnimTrack& t = anim->tracks[i];
+    t.referenceMatrix = kIdentity;
+    t.keyCount = static_cast<uint32_t>(tracks[i].size());
+    t.keys = static_cast<AnimKey*>(calloc(t.keyCount + 1, sizeof(AnimKey)));
+    for (uint32_t k = 0; k < t.keyCount; ++k) AnimKeySet(&t.keys[k], tracks[i][k].second, tracks[i][k].first);
+  }
+  AnimUpdateTotalFrames(anim);
+  return anim;
+}
+
+// A track whose keys are all the identity, at these times.
+inline Keys At(const std::vector<uint32_t>& times) {
+  Keys keys;
+  for (uint32_t t : times) keys.push_back({t, kIdentity});
+  return keys;
+}
+
+inline std::vector<uint32_t> Times(const AnimTrack& t) {
+  std::vector<uint32_t> v;
+  for (uint32_t k = 0; k < t.keyCount; ++k) v.push_back(t.keys[k].time);
+  return v;
+}
+
+inline Mat4 Translated(Mat4 m, float x, float y, float z) {
+  m.m[12] = x;
+  m.m[13] = y;
+  m.m[14] = z;
+  return m;
+}
+
+inline Mat4 RotY(float degrees) {
+  Mat4 m;
+  MatRotationY(&m, DegToRad(degrees));
+  return m;
+}
+
+inline bool SameMatrix(const Mat4& a, const Mat4& b) { return memcmp(&a, &b, sizeof a) == 0; }
+
+// Little-endian file images.
+struct Bytes {
+  std::vector<uint8_t> b;
+  Bytes& u32(uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    return *this;
+  }
+  Bytes& f32(float f) {
+    uint32_t u;
+    memcpy(&u, &f, 4);
+    return u32(u);
+  }
+  Bytes& text(const std::string& s) {
+    b.insert(b.end(), s.begin(), s.end());
+    return *this;
+  }
+  Bytes& matrix(const Mat4& m) {
+    for (float f : m.m) f32(f);
+    return *this;
+  }
+};
+
+inline std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFile(const std::string& path, const std::vector<uint8_t>& data) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
+}
+
+inline uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
+  uint32_t v;
+  memcpy(&v, b.data() + at, 4);
+  return v;
+}
+
+inline float F32At(const std::vector<uint8_t>& b, size_t at) {
+  float v;
+  memcpy(&v, b.data() + at, 4);
+  return v;
+}
+
+}  // namespace testanim
