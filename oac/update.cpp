@@ -165,6 +165,7 @@ void OacUpdate(OacData* c, uint32_t time) {
 
 namespace {
 
+// Time of the last matrix key of a limb's track; 0 for a track without keys.
 float LastKeyTime(const AnimData* anim, uint32_t limb) {
   const AnimTrack& t = anim->tracks[limb];
   return t.keyCount ? static_cast<float>(t.keys[t.keyCount - 1].time) : 0.0f;
