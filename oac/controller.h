@@ -1,0 +1,133 @@
+// Object animation controllers: per-limb playback of animations on one host object.
+//
+// A controller keeps, for every limb of its object, a play state (an animation range, its frame
+// and speed, the last pose) and a transition state (a second animation into which the limb is
+// blended over a time). The playback commands fill these states; OacUpdate advances them, samples
+// the animations and writes the limb matrices into the host object.
+//
+// Limb numbers: a limb is valid when it is below both the host object's live limbCount and the
+// controller's own limbCount (the size of its arrays). An oacID names an OacData through the handle
+// registry (kHandleOac); an AnimID stored in a record whose animation was deleted since is treated
+// as no animation (the limb holds its pose).
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+#include "anim/anim.h"
+#include "math/xmath.h"
+#include "plugin/host.h"
+
+// Play state of one limb.
+struct OacLimbPlay {
+  uint32_t animId;      // AnimID played; 0 = none
+  float startFrame;     // first frame of the range; 0
+  float endFrame;       // last frame of the range; 0
+  float currentFrame;   // frame reached; 0
+  float speed;          // frames per second (negative plays backwards); 0
+  uint8_t looping;      // 1 = the frame wraps within the range, 0 = it stops at the end
+  uint8_t active;       // 1 = the update advances and samples; 0 = the limb holds `pose`
+  Mat4 pose;            // last sampled pose, or the pose a command put there; identity
+  uint32_t keyHint;     // matrix key index of the last sampling; 0
+};
+
+// Transition state of one limb.
+struct OacLimbTrans {
+  uint32_t animId;      // AnimID blended into; stays set after the transition ends; 0
+  float startFrame, endFrame, currentFrame, speed;  // as in OacLimbPlay; 0
+  uint8_t looping;      // as in OacLimbPlay
+  uint8_t active;       // 1 = a transition is running
+  uint8_t blended;      // 1 = `blendPose` holds the blend of the running transition
+  uint32_t totalTime;   // length in milliseconds
+  uint32_t timeUsed;    // milliseconds elapsed, at most totalTime after an update
+  float interpol;       // factor of the last update, timeUsed / totalTime
+  Mat4 fromPose;        // play pose that entered the last blend (unset before the first)
+  Mat4 blendPose;       // pose the last blend gave, before the limb's own transform
+  uint32_t keyHint;     // as in OacLimbPlay
+};
+
+// One limb of the tree recorded at creation.
+struct LimbLink {
+  uint32_t parent;       // FindLimbParent answer: 0 for a root and for a child of limb 0
+  uint32_t* childFlags;  // limbCount entries: 1 when limb j descends from this limb, else 0
+};
+
+// Work the update would redo every frame with the same result, kept per limb with its inputs.
+struct OacLimbCache {
+  float transformKey[9];  // limbScale, limbRotation, limbOffset the transform was built from
+  Mat4 transform;         // MatCompose of them
+  uint8_t transformValid;
+  uint8_t inverseValid;
+  Mat4 inverseKey;        // localMatrix the inverse was taken of
+  Mat4 inverse;           // MatInverse(inverseKey)
+};
+
+struct OacData {
+  uint32_t objectNumber;        // host object number given at creation
+  HostObject object;            // the host object as looked up at creation (record and generation)
+  uint32_t limbCount;           // size of every per-limb array, fixed for life
+  OacLimbPlay* limbPlay;        // [limbCount]
+  OacLimbTrans* limbTrans;      // [limbCount]
+  uint32_t* updateOrder;        // [limbCount] limbs in visiting order: limb 0, then by depth
+  Mat4* localMatrices;          // [limbCount] what the last update wrote for each limb; identity
+  LimbLink* limbLinks;          // [limbCount]
+  uint32_t modelType;           // 1 = the limb's localMatrix enters a blend on the right, else left
+  uint8_t* limbActive;          // [limbCount] 1 = the update processes the limb; 1
+  uint8_t updateBounds;         // 1 = a written limb also raises the object's bounds flags; 0
+  int32_t* limbReference;       // [limbCount] host limb written for this limb; its own number
+  // Resolved animations of each record (null: none, deleted, or not looked up).
+  const AnimData** playAnim;    // [limbCount]
+  const AnimData** transAnim;   // [limbCount]
+  uint32_t animReleases;        // HandleReleaseCount(kHandleAnim) when the pointers were resolved
+  OacLimbCache* cache;          // [limbCount]
+};
+
+// --- Lifecycle ---------------------------------------------------------------------------------
+// A record of n limbs at its fresh values: idle play and transition states with identity poses,
+// identity local matrices, every limb active and referring to itself, the order 0, 1, 2, ... and
+// links without parent or descendants, model type 0, updateBounds 0.
+OacData* OacAlloc(const HostObject& obj, uint32_t n);
+OacData* OacCreate(const HostObject& obj);                        // tree, order, model type from obj
+OacData* OacClone(const HostObject& obj, const OacData* source);  // tree and settings from source
+void OacFree(OacData* c);                                          // frees by the controller's own count
+uint32_t OacRegister(OacData* c);                                  // oacID of a new controller
+OacData* OacFromHandle(uint32_t oacId);                            // null unless a live controller
+void OacRelease(uint32_t oacId);                                   // forgets the handle and frees
+
+// The bound of limb numbers: min(object's live limbCount, controller's limbCount).
+uint32_t OacLimbBound(const OacData* c);
+inline bool OacLimbValid(const OacData* c, uint32_t limb) { return limb < OacLimbBound(c); }
+
+// --- Playback (limb must be valid and below each animation's limbCount, else nothing) ----------
+void OacSetFrame(OacData* c, uint32_t limb, uint32_t animId, float frame, int32_t exChild);
+void OacPlayAnim(OacData* c, uint32_t limb, uint32_t animId, float start, float current, float end,
+                 int32_t loop, int32_t exChild);
+void OacAnimTransition(OacData* c, uint32_t limb, uint32_t animId, float start, float current, float end,
+                       uint32_t transTime, int32_t loop, int32_t exChild);
+void OacSetInterpolFrame(OacData* c, uint32_t limb, uint32_t animIdA, float frameA, uint32_t animIdB,
+                         float frameB, float interpol, int32_t exChild);
+
+// Truncation toward zero to a 64-bit integer, its low 32 bits (0 for NaN and out-of-range values).
+uint32_t TruncLow32(double v);
+
+// Advances every processed limb by `time` milliseconds and writes the host limbs. Allocates nothing.
+void OacUpdate(OacData* c, uint32_t time);
+
+// --- Settings and queries ----------------------------------------------------------------------
+// Sets the play (trans = false) or transition speed of `limb` and, unless exChild, its descendants
+// in the host object's tree as it stands now. Limb 0 changes nothing.
+void OacSetLimbSpeed(OacData* c, uint32_t limb, float speed, int32_t exChild, bool trans);
+// Object-space matrix of a limb: F(L) x localMatrix(L) x global(parent of L) on the host's tree.
+void OacGlobalMatrix(const OacData* c, uint32_t limb, Mat4* out);
+// Turns limb to the global angles (degrees) as its held pose, cancelling its parent's rotation.
+void OacGlobalRotateLimb(OacData* c, uint32_t limb, float x, float y, float z);
+// The same on a host object directly: writes the limb's animMatrix and the three change flags.
+void HostGlobalRotateLimb(const HostObject& obj, uint32_t limb, float x, float y, float z);
+
+// --- Controller file ("OACOBJ") ----------------------------------------------------------------
+// Bytes of a controller's file; the cursor-and-counter convention of plugin/filebuf.h.
+void SerializeController(uint8_t** cursor, const OacData* c, uint32_t* bytes);
+bool OacSaveFile(const OacData* c, const char* fileName);          // false when not written
+// A controller for obj from a file image; null (nothing allocated) for a wrong magic, a short
+// image or a limb count other than the object's.
+OacData* OacParse(const HostObject& obj, const uint8_t* data, size_t size);
+OacData* OacLoadFile(const HostObject& obj, const char* fileName);  // null when unreadable or bad

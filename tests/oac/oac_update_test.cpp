@@ -1,0 +1,310 @@
+// The controller update driven through the commands: frames wrapping and stopping at the range
+// ends, transitions and their hand-over, both model types, limb references, inactive limbs, the
+// limb's own transform, and animations deleted while a controller still names them.
+#include "oac/oac_helpers.h"
+
+namespace {
+
+using namespace oactest;
+
+class OacUpdate : public PluginTest {
+ protected:
+  // Object 1: limbs 0 -> 1 -> 2; animation `z` has keys at 0, 10, 20, 30 rotating about Z by as
+  // many degrees, so that frame f shows a rotation of f degrees.
+  void SetUp() override {
+    PluginTest::SetUp();
+    o = subhost::MakeObject(1, 3);
+    subhost::LinkTree(o, {-1, 0, 1});
+    c = x.Xamo_oacCreate(1);
+    z = LoadAnim(x, TempPath("z.anim"), std::vector<Track>(3, ZTrack({0, 10, 20, 30})));
+  }
+  // An animation whose every track holds `m` at frames 0 and 30.
+  uint32_t Constant(const char* name, const Mat4& m) {
+    return LoadAnim(x, TempPath(name), std::vector<Track>(3, Track{{0, m}, {30, m}}));
+  }
+  double Frame(uint32_t limb = 1) { return x.Xamo_oacGetCurrentFrame(c, limb); }
+  sObject* o;
+  uint32_t c, z;
+};
+
+TEST_F(OacUpdate, LoopingRangeWrapsOnceAtEitherEnd) {
+  x.Xamo_oacPlayAnim(c, 1, z, 10, 19, 20, 1, 1);
+  x.Xamo_oacUpdate(c, 100);  // 19 + 3 = 22, wrapped to 12
+  EXPECT_EQ(Frame(), 12.0);
+  ExpectNear(AnimMatrix(o, 1), RotZ(12));
+  x.Xamo_oacPlayAnim(c, 1, z, 10, 19, 20, 1, 1);
+  x.Xamo_oacUpdate(c, 1000);  // 49, wrapped once to 39: past the last key, which is shown
+  EXPECT_EQ(Frame(), 39.0);
+  ExpectNear(AnimMatrix(o, 1), RotZ(30));
+  x.Xamo_oacUpdate(c, 0);
+  EXPECT_EQ(Frame(), 29.0);
+  x.Xamo_oacUpdate(c, 0);
+  EXPECT_EQ(Frame(), 19.0);
+  ExpectNear(AnimMatrix(o, 1), RotZ(19));
+  EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, 1), 1);
+  // Backwards: 11 - 3 = 8, wrapped to 18.
+  x.Xamo_oacPlayAnim(c, 1, z, 10, 11, 20, 1, 1);
+  x.Xamo_oacSetLimbPlayAnimSpeed(c, 1, -30.0f, 1);
+  x.Xamo_oacUpdate(c, 100);
+  EXPECT_EQ(Frame(), 18.0);
+  // A range of one frame stays there and stays active.
+  x.Xamo_oacPlayAnim(c, 1, z, 15, 15, 15, 1, 1);
+  x.Xamo_oacUpdate(c, 100);
+  EXPECT_EQ(Frame(), 15.0);
+  EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, 1), 1);
+}
+
+TEST_F(OacUpdate, RangeWithoutLoopStopsAndHoldsItsLastPose) {
+  x.Xamo_oacPlayAnim(c, 1, z, 10, 19, 20, 0, 1);
+  x.Xamo_oacUpdate(c, 100);
+  EXPECT_EQ(Frame(), 20.0);
+  EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, 1), 0);
+  const Mat4 held = AnimMatrix(o, 1);
+  ExpectNear(held, RotZ(20));
+  x.Xamo_oacUpdate(c, 500);
+  EXPECT_EQ(Frame(), 20.0);
+  EXPECT_TRUE(SameBits(AnimMatrix(o, 1), held));
+  // Backwards it stops at the start.
+  x.Xamo_oacPlayAnim(c, 1, z, 10, 11, 20, 0, 1);
+  x.Xamo_oacSetLimbPlayAnimSpeed(c, 1, -30.0f, 1);
+  x.Xamo_oacUpdate(c, 100);
+  EXPECT_EQ(Frame(), 10.0);
+  EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, 1), 0);
+  ExpectNear(AnimMatrix(o, 1), RotZ(10));
+}
+
+TEST_F(OacUpdate, PlaybackCommandsClampSelectAndOpenTheEnd) {
+  sObject* six = subhost::MakeObject(2, 6);
+  subhost::LinkTree(six, {-1, 0, 1, 1, 1, 4});
+  const uint32_t d = x.Xamo_oacCreate(2);
+  std::vector<Track> tracks(6, ZTrack({0, 10, 20, 40}));
+  tracks[1] = ZTrack({0, 10, 40});
+  tracks[5] = ZTrack({0, 25});
+  const uint32_t a = LoadAnim(x, TempPath("a.anim"), tracks);
+  x.Xamo_oacPlayAnim(d, 1, a, 50, 45, -1, 1, 0);
+  EXPECT_EQ(x.Xamo_oacGetLimbStartFrame(d, 1), 40.0);  // clamped to limb 1's last key
+  EXPECT_EQ(x.Xamo_oacGetCurrentFrame(d, 5), 40.0);
+  EXPECT_EQ(x.Xamo_oacGetLimbEndFrame(d, 4), 40.0);   // open end: each limb's own last key
+  EXPECT_EQ(x.Xamo_oacGetLimbEndFrame(d, 5), 25.0);
+  EXPECT_EQ(x.Xamo_oacGetLimbIsActive(d, 0), 0);  // limb 0 is never given a play state
+  // SetFrame: ExChild 1 changes the limb alone, 0 the limb and every descendant.
+  x.Xamo_oacSetFrame(d, 4, a, 5, 1);
+  EXPECT_EQ(x.Xamo_oacGetCurrentFrame(d, 4), 5.0);
+  EXPECT_EQ(x.Xamo_oacGetCurrentFrame(d, 5), 40.0);
+  x.Xamo_oacSetFrame(d, 1, a, -3, 0);
+  for (uint32_t i = 1; i < 6; ++i) EXPECT_EQ(x.Xamo_oacGetLimbEndFrame(d, i), -3.0) << i;  // not an open end
+  // Limb 0 or a limb out of range changes nothing.
+  x.Xamo_oacPlayAnim(d, 0, a, 1, 2, 3, 0, 0);
+  x.Xamo_oacPlayAnim(d, 6, a, 1, 2, 3, 0, 0);
+  for (uint32_t i = 0; i < 6; ++i) EXPECT_NE(x.Xamo_oacGetLimbStartFrame(d, i), 1.0);
+  // An animation with fewer limbs than the object bounds the selection and the guard.
+  const uint32_t small = LoadAnim(x, TempPath("s.anim"), std::vector<Track>(3, ZTrack({0, 10})));
+  x.Xamo_oacSetFrame(d, 1, small, 7, 0);
+  EXPECT_EQ(x.Xamo_oacGetCurrentFrame(d, 2), 7.0);
+  EXPECT_EQ(x.Xamo_oacGetCurrentFrame(d, 3), -3.0);
+  x.Xamo_oacSetFrame(d, 4, small, 7, 0);
+  EXPECT_EQ(x.Xamo_oacGetCurrentFrame(d, 4), -3.0);
+}
+
+TEST_F(OacUpdate, TransitionBlendsByTimeUsedAndHandsOver) {
+  const uint32_t q = Constant("q.anim", RotZ(90));
+  x.Xamo_oacSetFrame(c, 1, z, 0, 1);
+  x.Xamo_oacAnimTransition(c, 1, q, 0, 0, 30, 500, 1, 1);
+  // The command's own update: nothing elapsed, factor 0.
+  EXPECT_EQ(x.Xamo_oacGetLimbTransTimeUsed(c, 1), 0u);
+  EXPECT_EQ(x.Xamo_oacGetLimbTransInterpol(c, 1), 0.0);
+  EXPECT_EQ(x.Xamo_oacGetLimbTransTotalTime(c, 1), 500u);
+  for (int step = 1; step <= 5; ++step) {
+    x.Xamo_oacUpdate(c, 100);
+    EXPECT_FLOAT_EQ(static_cast<float>(x.Xamo_oacGetLimbTransInterpol(c, 1)), 0.2f * step);
+    ExpectNear(AnimMatrix(o, 1), RotZ(18.0f * step));
+    EXPECT_EQ(x.Xamo_oacGetLimbTransIsActive(c, 1), step < 5 ? 1 : 0);
+  }
+  EXPECT_EQ(x.Xamo_oacGetLimbPlayAnimID(c, 1), q);
+  EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, 1), 1);
+  EXPECT_EQ(Frame(), 15.0);  // the transition's frame, advanced 5 x 3
+  // Into the same animation again: ignored, however long after.
+  x.Xamo_oacAnimTransition(c, 1, q, 0, 0, 30, 900, 0, 1);
+  EXPECT_EQ(x.Xamo_oacGetLimbTransTotalTime(c, 1), 500u);
+  EXPECT_EQ(x.Xamo_oacGetLimbTransIsActive(c, 1), 0);
+  // One long update completes a transition at once.
+  x.Xamo_oacAnimTransition(c, 1, z, 0, 12.9f, 30, 500, 0, 1);
+  EXPECT_EQ(x.Xamo_oacGetLimbTransCurrentFrame(c, 1), 12u);
+  x.Xamo_oacUpdate(c, 10000);
+  EXPECT_EQ(x.Xamo_oacGetLimbTransTimeUsed(c, 1), 500u);
+  EXPECT_EQ(x.Xamo_oacGetLimbPlayAnimID(c, 1), z);
+  EXPECT_EQ(x.Xamo_oacGetLimbTransIsActive(c, 1), 0);
+}
+
+TEST_F(OacUpdate, TransitionOfZeroTimeSwitchesWithinTheCommand) {
+  const uint32_t q = Constant("q.anim", RotZ(90));
+  x.Xamo_oacSetLimbActive(c, 2, 0);
+  x.Xamo_oacAnimTransition(c, 1, q, 0, 0, 30, 0, 0, 0);
+  EXPECT_EQ(x.Xamo_oacGetLimbPlayAnimID(c, 1), q);
+  EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, 1), 1);
+  EXPECT_EQ(x.Xamo_oacGetLimbTransIsActive(c, 1), 0);
+  ExpectNear(AnimMatrix(o, 1), RotZ(90));
+  // A limb the update skips keeps its transition pending.
+  EXPECT_EQ(x.Xamo_oacGetLimbTransIsActive(c, 2), 1);
+  EXPECT_EQ(x.Xamo_oacGetLimbPlayAnimID(c, 2), 0u);
+}
+
+TEST_F(OacUpdate, CutShortTransitionKeepsTheShownMatrix) {
+  // A limb with its own offset, rotation and scale: the frozen pose must not carry them twice.
+  sLimb* l = subhost::Limb(o, 1);
+  const float offset[3] = {1, 2, 3}, rotation[3] = {10, 20, 30}, scale[3] = {1, 2, 1};
+  memcpy(l->limbOffset, offset, sizeof offset);
+  memcpy(l->limbRotation, rotation, sizeof rotation);
+  memcpy(l->limbScale, scale, sizeof scale);
+  const uint32_t q = Constant("q.anim", RotX(90));
+  const uint32_t r = Constant("r.anim", RotZ(-60));
+  x.Xamo_oacPlayAnim(c, 1, z, 0, 0, 30, 1, 1);
+  x.Xamo_oacAnimTransition(c, 1, q, 0, 0, 30, 1000, 1, 1);
+  x.Xamo_oacUpdate(c, 300);
+  const Mat4 shown = AnimMatrix(o, 1);
+  x.Xamo_oacAnimTransition(c, 1, r, 0, 0, 30, 1000, 1, 1);
+  ExpectNear(AnimMatrix(o, 1), shown);
+  EXPECT_EQ(x.Xamo_oacGetLimbPlayAnimID(c, 1), q);  // the cut transition's target moved to play
+  EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, 1), 0);
+  EXPECT_EQ(x.Xamo_oacGetLimbTransAnimID(c, 1), r);
+  x.Xamo_oacUpdate(c, 0);
+  ExpectNear(AnimMatrix(o, 1), shown);
+}
+
+TEST_F(OacUpdate, InterpolatedFrameIsHeldAsTheBlend) {
+  sLimb* l = subhost::Limb(o, 2);
+  l->limbOffset[2] = 5;
+  const uint32_t q = Constant("q.anim", RotZ(90));
+  x.Xamo_oacSetInterpolFrame(c, 1, z, 0, q, 0, 0.25f, 0);
+  for (uint32_t limb = 1; limb <= 2; ++limb) {
+    EXPECT_EQ(x.Xamo_oacGetLimbTransTimeUsed(c, limb), 250u);
+    EXPECT_EQ(x.Xamo_oacGetLimbTransTotalTime(c, limb), 1000u);
+    EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, limb), 0);
+    EXPECT_EQ(x.Xamo_oacGetLimbTransIsActive(c, limb), 0);
+  }
+  ExpectNear(AnimMatrix(o, 1), RotZ(22.5f));
+  const Mat4 shown = AnimMatrix(o, 2);
+  ExpectNear(shown, Mul(RotZ(22.5f), Move(0, 0, 5)));
+  x.Xamo_oacUpdate(c, 100);
+  EXPECT_TRUE(SameBits(AnimMatrix(o, 2), shown));
+  // A factor past 1, either way, is lowered to the whole transition.
+  x.Xamo_oacSetInterpolFrame(c, 1, z, 0, q, 0, 1.7f, 1);
+  EXPECT_EQ(x.Xamo_oacGetLimbTransTimeUsed(c, 1), 1000u);
+  ExpectNear(AnimMatrix(o, 1), RotZ(90));
+  x.Xamo_oacSetInterpolFrame(c, 1, z, 0, q, 0, -0.5f, 1);
+  EXPECT_EQ(x.Xamo_oacGetLimbTransTimeUsed(c, 1), 1000u);
+}
+
+TEST_F(OacUpdate, ModelTypeSetsTheSideOfTheLocalMatrix) {
+  memcpy(subhost::Limb(o, 1)->localMatrix, Move(0, 5, 0).m, sizeof(Mat4));
+  const uint32_t id = Constant("i.anim", kIdentity);
+  const uint32_t q[] = {Constant("q0.anim", RotZ(90)), Constant("q1.anim", RotZ(90))};
+  for (uint32_t type : {1u, 0u}) {
+    const uint32_t d = x.Xamo_oacCreate(1);
+    x.Xamo_oacSetModelType(d, type);
+    x.Xamo_oacSetFrame(d, 1, id, 0, 1);
+    x.Xamo_oacAnimTransition(d, 1, q[type], 0, 0, 30, 1000, 0, 1);
+    x.Xamo_oacUpdate(d, 500);
+    Mat4 want = RotZ(45);
+    if (type == 0) want = Mul(want, Move(1.0355339f, -1.0355339f, 0));
+    ExpectNear(AnimMatrix(o, 1), want, 1e-4f);
+  }
+}
+
+TEST_F(OacUpdate, ReferencesInactiveLimbsAndTheLimbTransform) {
+  sObject* six = subhost::MakeObject(2, 6);
+  const uint32_t d = x.Xamo_oacCreate(2);
+  const uint32_t a = LoadAnim(x, TempPath("a.anim"), std::vector<Track>(6, ZTrack({0, 10, 20, 30})));
+  for (uint32_t i = 1; i < 6; ++i) x.Xamo_oacPlayAnim(d, i, a, 0, 12, 30, 1, 1);
+  const Mat4 marker = Move(7, 7, 7);
+  memcpy(subhost::Limb(six, 3)->animMatrix, marker.m, sizeof marker);
+  x.Xamo_oacSetLimbReference(d, 3, 5);
+  x.Xamo_oacSetLimbActive(d, 4, 0);
+  x.Xamo_oacSetLimbReference(d, 2, -1);
+  x.Xamo_oacUpdate(d, 100);
+  ExpectNear(AnimMatrix(six, 5), RotZ(15));  // limb 3's result; limb 5 comes later in the order
+  EXPECT_TRUE(SameBits(AnimMatrix(six, 3), marker));
+  EXPECT_NEAR(x.Xamo_oacGetLimbRotZ(d, 3), 15.0, 1e-4);
+  EXPECT_EQ(x.Xamo_oacGetCurrentFrame(d, 2), 12.0);  // skipped: not advanced
+  EXPECT_EQ(x.Xamo_oacGetCurrentFrame(d, 4), 12.0);
+  EXPECT_EQ(x.Xamo_oacGetCurrentFrame(d, 1), 15.0);
+  // Limb 0 is written from its held pose times its own transform: scale, rotate about Z, move.
+  sLimb* root = subhost::Limb(six, 0);
+  root->limbScale[0] = root->limbScale[1] = root->limbScale[2] = 2;
+  root->limbRotation[2] = 90;
+  root->limbOffset[0] = 1;
+  x.Xamo_oacUpdate(d, 0);
+  const Mat4 want = {{0, 2, 0, 0, -2, 0, 0, 0, 0, 0, 2, 0, 1, 0, 0, 1}};
+  ExpectNear(AnimMatrix(six, 0), want);
+  EXPECT_NEAR(x.Xamo_oacGetLimbScaleY(d, 0), 200.0, 1e-4);
+  // The cached transform follows a change of the limb's parts.
+  root->limbOffset[0] = 4;
+  x.Xamo_oacUpdate(d, 0);
+  EXPECT_EQ(AnimMatrix(six, 0).m[12], 4.0f);
+}
+
+TEST_F(OacUpdate, DeletedAnimationsLeaveTheirLimbsHolding) {
+  const uint32_t q = Constant("q.anim", RotZ(90));
+  // Loaded before the deletions: on 32-bit builds a handle is the record's address, which a later
+  // animation could reuse.
+  const uint32_t r = Constant("r.anim", RotZ(-90));
+  x.Xamo_oacPlayAnim(c, 1, z, 0, 5, 30, 1, 0);
+  x.Xamo_oacAnimTransition(c, 2, q, 0, 0, 30, 1000, 1, 1);
+  x.Xamo_oacUpdate(c, 100);
+  const Mat4 one = AnimMatrix(o, 1);
+  x.Xamo_AnimDelete(z);
+  x.Xamo_oacUpdate(c, 100);
+  EXPECT_TRUE(SameBits(AnimMatrix(o, 1), one));
+  EXPECT_EQ(Frame(), 8.0);
+  const Mat4 two = AnimMatrix(o, 2);
+  x.Xamo_AnimDelete(q);
+  x.Xamo_oacUpdate(c, 100);
+  EXPECT_EQ(x.Xamo_oacGetLimbTransTimeUsed(c, 2), 200u);  // not advanced any more
+  EXPECT_EQ(x.Xamo_oacGetLimbTransIsActive(c, 2), 1);
+  EXPECT_TRUE(SameBits(AnimMatrix(o, 2), two));  // the last blend is held
+  // A dead animation handle makes the playback commands do nothing.
+  x.Xamo_oacPlayAnim(c, 1, z, 1, 2, 3, 0, 0);
+  x.Xamo_oacSetInterpolFrame(c, 1, z, 1, q, 2, 0.5f, 0);
+  EXPECT_EQ(x.Xamo_oacGetLimbStartFrame(c, 1), 0.0);
+  // A new transition cuts the one into the deleted animation short; the limb goes on.
+  x.Xamo_oacAnimTransition(c, 2, r, 0, 0, 30, 0, 1, 1);
+  ExpectNear(AnimMatrix(o, 2), RotZ(-90));
+}
+
+// The change flags, on objects of either host generation.
+class OacFlags : public PluginTest, public ::testing::WithParamInterface<subhost::Generation> {};
+
+TEST_P(OacFlags, UpdateAndGlobalRotationRaiseTheObjectFlags) {
+  sObject* o = subhost::MakeObject(1, 3, GetParam());
+  const uint32_t classic[] = {subhost::Word(o, 1160), subhost::Word(o, 1164), subhost::Word(o, 1236), subhost::Word(o, 1260)};
+  const uint32_t c = x.Xamo_oacCreate(1);
+  subhost::ClearChangeFlags(o);
+  x.Xamo_oacUpdate(c, 16);
+  EXPECT_EQ(subhost::LimbsChanged(o), 1);
+  EXPECT_EQ(subhost::BoundsChangedA(o), 0);
+  EXPECT_EQ(subhost::BoundsChangedB(o), 0);
+  x.Xamo_oacSetUpdateBounds(c, 1);
+  subhost::ClearChangeFlags(o);
+  x.Xamo_oacUpdate(c, 0);
+  EXPECT_EQ(subhost::LimbsChanged(o), 1);
+  EXPECT_EQ(subhost::BoundsChangedA(o), 1);
+  EXPECT_EQ(subhost::BoundsChangedB(o), 1);
+  subhost::ClearChangeFlags(o);
+  x.Xamo_ObjGlobalRotateLimb(1, 2, 0, 0, 0);
+  EXPECT_EQ(subhost::LimbsChanged(o), 1);
+  EXPECT_EQ(subhost::BoundsChangedA(o), 1);
+  EXPECT_EQ(subhost::BoundsChangedB(o), 1);
+  x.Xamo_oacDelete(c);  // a dead handle updates nothing
+  subhost::ClearChangeFlags(o);
+  x.Xamo_oacUpdate(c, 16);
+  EXPECT_EQ(subhost::LimbsChanged(o), 0);
+  if (GetParam() == subhost::Generation::Current) {
+    const uint32_t now[] = {subhost::Word(o, 1160), subhost::Word(o, 1164), subhost::Word(o, 1236), subhost::Word(o, 1260)};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(now[i], classic[i]) << "classic field " << i << " written";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothGenerations, OacFlags,
+                         ::testing::Values(subhost::Generation::Classic, subhost::Generation::Current));
+
+}  // namespace
