@@ -137,8 +137,8 @@ TEST(Dist, HelpIndexAndReferenceNameEveryCommand) {
 }
 
 TEST(Dist, CheckedInReferenceIsUpToDate) {
-  std::vector<std::string> checkedIn = Lines(ReadText(XAMO_SOURCE_DIR "/docs/commands.md"));
-  std::vector<std::string> generated = Lines(ReadText(XAMO_REFERENCE));
+  std::vector<std::string> checkedIn = Split(ReadText(XAMO_SOURCE_DIR "/docs/commands.md"), '\n');
+  std::vector<std::string> generated = Split(ReadText(XAMO_REFERENCE), '\n');
   ASSERT_FALSE(generated.empty());
   size_t i = 0;
   while (i < checkedIn.size() && i < generated.size() && checkedIn[i] == generated[i]) ++i;

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
 # Writes the small animation and controller files that the xamo tests read. Run it here after
-# changing it; the files are checked in. Layouts: anim/animfile.h and the controller file's
-# description in docs/commands.md (Xamo_oacSave).
+# changing it; the files are checked in. Layouts: docs/file-formats.md.
 import math, struct
 
 def u32(v): return struct.pack('<I', v & 0xFFFFFFFF)
