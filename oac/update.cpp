@@ -78,6 +78,20 @@ const Mat4& LocalInverse(OacLimbCache* k, const Mat4& m) {
 // Transition stage of limb l: advances the transition, blends its pose into *pose in the frame of
 // the limb's localMatrix m and hands a completed transition over to the play record. Returns the
 // blended pose.
+// The play record takes over the transition's animation, range, frame and speed (when a
+// transition completes, or is cut short by a new one); the caller settles the flags and the pose.
+void TakeOverRange(OacData* c, uint32_t l) {
+  OacLimbPlay& play = c->limbPlay[l];
+  const OacLimbTrans& tr = c->limbTrans[l];
+  play.animId = tr.animId;
+  play.speed = tr.speed;
+  play.startFrame = tr.startFrame;
+  play.endFrame = tr.endFrame;
+  play.currentFrame = tr.currentFrame;
+  play.looping = tr.looping;
+  c->playAnim[l] = c->transAnim[l];
+}
+
 const Mat4* BlendTransition(OacData* c, uint32_t l, const AnimData* anim, const Mat4* pose, const Mat4& m,
                             uint32_t time) {
   OacLimbTrans& tr = c->limbTrans[l];
@@ -103,15 +117,9 @@ const Mat4* BlendTransition(OacData* c, uint32_t l, const AnimData* anim, const 
   tr.blended = 1;
   if (tr.timeUsed == tr.totalTime) {
     OacLimbPlay& play = c->limbPlay[l];
-    play.animId = tr.animId;
-    play.speed = tr.speed;
-    play.startFrame = tr.startFrame;
-    play.endFrame = tr.endFrame;
-    play.currentFrame = tr.currentFrame;
-    play.looping = tr.looping;
+    TakeOverRange(c, l);
     play.active = 1;
     play.pose = tr.blendPose;
-    c->playAnim[l] = anim;
     tr.active = 0;
   }
   return &tr.blendPose;
@@ -246,15 +254,9 @@ void OacAnimTransition(OacData* c, uint32_t limb, uint32_t animId, float start, 
       // Cut short: the limb goes on from the pose it showed, without its own transform, so the
       // limb transform is multiplied in once, as before the command.
       OacLimbPlay& play = c->limbPlay[i];
-      play.animId = tr.animId;
-      play.speed = tr.speed;
-      play.startFrame = tr.startFrame;
-      play.endFrame = tr.endFrame;
-      play.currentFrame = tr.currentFrame;
-      play.looping = tr.looping;
+      TakeOverRange(c, i);
       play.active = 0;
       if (tr.blended) play.pose = tr.blendPose;
-      c->playAnim[i] = c->transAnim[i];
       tr.active = 0;
     }
     FillRange(&tr, animId, a, Clamp(start, last), Clamp(current, last), OpenEnd(a, i, Clamp(end, last)), loop);
