@@ -1,15 +1,12 @@
 // Controllers made from host objects: the recorded tree and update order, the model type, clones,
 // handles, limb settings and the controller file.
-#include <stdio.h>
-
-#include <fstream>
-#include <iterator>
-
 #include "oac/oac_helpers.h"
 
 namespace {
 
 using namespace oactest;
+using testanim::ReadFile;
+using testanim::WriteFile;
 
 class OacLifecycle : public PluginTest {
  protected:
@@ -18,13 +15,6 @@ class OacLifecycle : public PluginTest {
     sObject* o = subhost::MakeObject(number, 6);
     subhost::LinkTree(o, {-1, 0, 1, 1, 1, 4});
     return o;
-  }
-  std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-  }
-  void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
 };
 
