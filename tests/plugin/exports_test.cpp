@@ -2,33 +2,13 @@
 // the entry points behave, and commands on objects reach the host through GetObjectA.
 #include <dlfcn.h>
 
-#include <fstream>
-#include <string>
-#include <vector>
-
 #include "support/plugin_fixture.h"
+#include "support/text.h"
 
 namespace {
 
-std::vector<std::string> TableRows() {
-  std::ifstream in(XAMO_TABLE_PATH);
-  std::vector<std::string> rows;
-  for (std::string line; std::getline(in, line);)
-    if (!line.empty()) rows.push_back(line);
-  return rows;
-}
-
-std::vector<std::string> Split(const std::string& s, char sep) {
-  std::vector<std::string> out(1);
-  for (char c : s) {
-    if (c == sep) out.emplace_back();
-    else out.back() += c;
-  }
-  return out;
-}
-
 TEST(CommandTable, RowsAreWellFormedAndEveryExportIsThere) {
-  const std::vector<std::string> rows = TableRows();
+  const std::vector<std::string> rows = Lines(ReadText(XAMO_TABLE_PATH));
   ASSERT_EQ(rows.size(), 97u);
   void* lib = dlopen(XAMO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(lib, nullptr) << dlerror();
