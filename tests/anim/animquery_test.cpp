@@ -118,8 +118,6 @@ TEST_F(AnimQueryCommands, KeysReadBackAsTimePositionScaleAndAngles) {
   EXPECT_EQ(x.Xamo_AnimGetPlaySpeed(dead), 0.0);
   x.Xamo_AnimSetPlaySpeed(dead, 9.0f);
 
-  x.Xamo_AnimSetPlaySpeed(id, -2.5f);
-  EXPECT_EQ(x.Xamo_AnimGetPlaySpeed(id), -2.5);
   x.Xamo_AnimSetPlaySpeed(id, 0.1f);
   EXPECT_EQ(x.Xamo_AnimGetPlaySpeed(id), static_cast<double>(0.1f));
   x.Xamo_AnimDelete(id);

@@ -30,21 +30,6 @@ TEST_F(HostGeneration, CameraMaskDecidesWhenBothNumberWordsMatch) {
   EXPECT_EQ(HostDetectGeneration(current, 4), &kCurrentObjectFields);
 }
 
-// The fields every generation keeps give the same answers on both.
-TEST_F(HostGeneration, CommandsAnswerAlikeOnBothGenerations) {
-  for (Generation gen : {Generation::Classic, Generation::Current}) {
-    sObject* o = subhost::MakeObject(10, 3, gen);
-    subhost::LinkTree(o, {-1, 0, 1});
-    sLimbAnim* a = subhost::AddLimbAnim(o, 2);
-    subhost::AddRotationKey(a, 0, 0, 0, 0, 1);
-    subhost::AddRotationKey(a, 8, 0, 0, 0, 1);
-    subhost::SetTotalAnimFrames(o, 8.5f);
-    EXPECT_EQ(x.Xamo_ObjTotalAnimFrames(10), 8.5);
-    EXPECT_EQ(x.Xamo_ObjTotalRotationKeys(10, 2), 2u);
-    EXPECT_EQ(x.Xamo_ObjFindLimbParent(10, 2), 1u);
-  }
-}
-
 // Neither number word matches and the host has no marker export: the four moved fields are
 // neither read nor written, everything else still works. Then the marker export appears (as on
 // the current release) and the same record is taken as current. The marker cannot be taken back
