@@ -10,13 +10,6 @@ namespace {
 
 using namespace testanim;
 
-Mat4 Compose(float sx, float sy, float sz, float ax, float ay, float az, float px = 0, float py = 0, float pz = 0) {
-  const float s[3] = {sx, sy, sz}, d[3] = {ax, ay, az}, p[3] = {px, py, pz};
-  Mat4 m;
-  MatCompose(&m, s, d, p);
-  return m;
-}
-
 void ExpectAngles(const Mat4& m, float x, float y, float z, const char* what) {
   const EulerAngles e = MatrixToEuler(m);
   EXPECT_NEAR(e.x, x, 2e-4) << what;

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <math.h>
 
+#include "support/anim_builders.h"
+
 namespace {
 
-void ExpectNear(const Mat4& a, const Mat4& b, float tol = 1e-5f) {
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(a.m[i], b.m[i], tol) << "element " << i;
-}
+using testanim::ExpectNear;
 
 Mat4 Rot(int axis, float degrees) {
   Mat4 r;

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -58,7 +60,20 @@ inline Mat4 RotY(float degrees) {
   return m;
 }
 
+// Scale, then rotation about X, Y and Z in degrees, then translation.
+inline Mat4 Compose(float sx, float sy, float sz, float ax, float ay, float az, float px = 0, float py = 0,
+                    float pz = 0) {
+  const float s[3] = {sx, sy, sz}, d[3] = {ax, ay, az}, p[3] = {px, py, pz};
+  Mat4 m;
+  MatCompose(&m, s, d, p);
+  return m;
+}
+
 inline bool SameMatrix(const Mat4& a, const Mat4& b) { return memcmp(&a, &b, sizeof a) == 0; }
+
+inline void ExpectNear(const Mat4& got, const Mat4& want, float tol) {
+  for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], tol) << "element " << i;
+}
 
 // Little-endian file images.
 struct Bytes {
