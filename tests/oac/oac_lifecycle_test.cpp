@@ -123,11 +123,9 @@ TEST_F(OacLifecycle, SettersCheckLimbsAndStoreTheirFlags) {
   x.Xamo_oacSetUpdateBounds(c, 2);
   x.Xamo_oacSetLimbActive(c, 2, 2);
   x.Xamo_oacSetLimbActive(c, 6, 0);
-  x.Xamo_oacSetLimbReference(c, 3, -1);
   x.Xamo_oacSetLimbReference(c, 4, 6);
   EXPECT_EQ(x.Xamo_oacGetUpdateBounds(c), 0u);
   EXPECT_EQ(x.Xamo_oacGetLimbActive(c, 2), 0u);
-  EXPECT_EQ(x.Xamo_oacGetLimbReference(c, 3), -1);
   EXPECT_EQ(x.Xamo_oacGetLimbReference(c, 4), 4);
   EXPECT_EQ(x.Xamo_oacIsLimbChild(c, 1, 6), 0u);
   // Speeds: limb 0 changes nothing; ExcludeChild keeps to the limb; otherwise the limb and every
