@@ -45,10 +45,8 @@ TEST(KeyInsert, BetweenKeysBlendsAndAtAKeyRefuses) {
   EXPECT_TRUE(SameMatrix(Track1(a).keys[2].matrix, B));
   ExpectTrackSound(Track1(a));
   // Existing times: -index, nothing changed (0 for key 0).
-  EXPECT_EQ(AnimInsertKey(a, 1, 10), -2);
-  EXPECT_EQ(AnimInsertKey(a, 1, 0), 0);
-  EXPECT_EQ(AnimInsertKey(a, 1, 20), -3);
-  EXPECT_EQ(AnimInsertKey(a, 1, 5), -1);
+  const int taken[][2] = {{10, -2}, {0, 0}, {20, -3}, {5, -1}};  // time, code
+  for (const auto& k : taken) EXPECT_EQ(AnimInsertKey(a, 1, k[0]), k[1]) << k[0];
   EXPECT_EQ(Times(Track1(a)), T({0, 5, 10, 20}));
   // Three quarters of B..C.
   EXPECT_EQ(AnimInsertKey(a, 1, 17), 3);
@@ -141,11 +139,8 @@ TEST(KeyRetime, MovesTheKeyAndEveryLaterKey) {
   EXPECT_EQ(Times(Track1(a)), T({0, 15, 16}));
   EXPECT_EQ(a->totalFrames, 16.0f);
   // Refused: not after the previous key, key 0, out of range.
-  EXPECT_EQ(AnimRetimeKey(a, 1, 1, 0), -1);
-  EXPECT_EQ(AnimRetimeKey(a, 1, 2, 15), -1);
-  EXPECT_EQ(AnimRetimeKey(a, 1, 0, 5), -1);
-  EXPECT_EQ(AnimRetimeKey(a, 1, 3, 50), -1);
-  EXPECT_EQ(AnimRetimeKey(a, 2, 1, 50), -1);
+  const uint32_t refused[][3] = {{1, 1, 0}, {1, 2, 15}, {1, 0, 5}, {1, 3, 50}, {2, 1, 50}};  // limb, key, time
+  for (const auto& r : refused) EXPECT_EQ(AnimRetimeKey(a, r[0], r[1], r[2]), -1) << r[0] << "," << r[1];
   EXPECT_EQ(Times(Track1(a)), T({0, 15, 16}));
   // Times past 2^31 stay large and unsigned; the shift wraps, so a later key pushed past
   // 2^32 - 1 comes round to the start (the only check is against the previous key).

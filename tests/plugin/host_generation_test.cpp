@@ -12,14 +12,9 @@ using subhost::Generation;
 
 class HostGeneration : public PluginTest {};
 
-TEST_F(HostGeneration, ObjectNumberWordDecidesWhenOnlyOneMatches) {
-  sObject* classic = subhost::MakeObject(300, 2, Generation::Classic);
-  sObject* current = subhost::MakeObject(301, 2, Generation::Current);
-  EXPECT_EQ(HostDetectGeneration(classic, 300), &kClassicObjectFields);
-  EXPECT_EQ(HostDetectGeneration(current, 301), &kCurrentObjectFields);
-}
-
-TEST_F(HostGeneration, CameraMaskDecidesWhenBothNumberWordsMatch) {
+TEST_F(HostGeneration, ObjectNumberWordDecidesAndTheCameraMaskWhenBothMatch) {
+  EXPECT_EQ(HostDetectGeneration(subhost::MakeObject(300, 2, Generation::Classic), 300), &kClassicObjectFields);
+  EXPECT_EQ(HostDetectGeneration(subhost::MakeObject(301, 2, Generation::Current), 301), &kCurrentObjectFields);
   // Small object numbers can stand in both places; the camera mask defaults to all bits set
   // only where the record's own generation keeps it.
   sObject* classic = subhost::MakeObject(3, 2, Generation::Classic);
