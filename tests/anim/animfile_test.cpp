@@ -62,7 +62,7 @@ TEST(AnimFile, GoldenFileLoadsFieldByFieldAndSavesBackByteForByte) {
   uint32_t written = 0;
   SerializeAnimation(&cursor, a, &written);
   EXPECT_EQ(written, size);
-  EXPECT_EQ(F32At(out, 28), 40.0f);
+  EXPECT_EQ(ValueAt<float>(out, 28), 40.0f);
   std::vector<uint8_t> expect = file;
   memcpy(expect.data() + 28, out.data() + 28, 4);
   EXPECT_EQ(out, expect);
@@ -184,7 +184,7 @@ TEST_F(AnimFileCommands, SaveAndLoadRoundTripTakesTheDefaultSpeedAtLoadTime) {
     }
   const std::vector<uint8_t> saved = ReadFile(path);
   ASSERT_EQ(saved.size(), 580u);
-  EXPECT_EQ(U32At(saved, 576), 723u);
+  EXPECT_EQ(ValueAt<uint32_t>(saved, 576), 723u);
 
   // Deleted handles are dead: queries answer 0, a second delete and a save do nothing.
   x.Xamo_AnimDelete(id);

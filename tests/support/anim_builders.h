@@ -106,15 +106,11 @@ inline void WriteFile(const std::string& path, const std::vector<uint8_t>& data)
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
 }
 
-inline uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
-  uint32_t v;
-  memcpy(&v, b.data() + at, 4);
-  return v;
-}
-
-inline float F32At(const std::vector<uint8_t>& b, size_t at) {
-  float v;
-  memcpy(&v, b.data() + at, 4);
+// The little-endian value of type V at byte `at`.
+template <class V>
+V ValueAt(const std::vector<uint8_t>& b, size_t at) {
+  V v;
+  memcpy(&v, b.data() + at, sizeof v);
   return v;
 }
 

@@ -17,24 +17,17 @@ const std::string kOut = XAMO_DEMO_OUT;
 const uint32_t kLimbs = 15;
 const uint32_t kSpine = 2, kForeArmR = 8, kThighL = 9, kShinL = 10, kFootL = 11;
 
-class DemoOutputs : public PluginTest {
- protected:
-  uint32_t Load(const char* name) {
-    std::string path = kOut + "/" + name;
-    return x.Xamo_AnimLoad(const_cast<char*>(path.c_str()));
-  }
-};
+using DemoOutputs = PluginTest;
 
 TEST_F(DemoOutputs, AnimationsLoadBackWithTheirEditedKeys) {
-  for (const char* name : {"walk.xam", "wave.xam"}) {
-    SCOPED_TRACE(name);
-    uint32_t anim = Load(name);
-    EXPECT_EQ(x.Xamo_AnimGetTotalLimbs(anim), kLimbs);
-    EXPECT_EQ(x.Xamo_AnimGetTotalFrames(anim), 40u);
-    x.Xamo_AnimDelete(anim);
+  std::string walkPath = kOut + "/walk.xam", wavePath = kOut + "/wave.xam";
+  const uint32_t walk = x.Xamo_AnimLoad(&walkPath[0]), wave = x.Xamo_AnimLoad(&wavePath[0]);
+  for (uint32_t anim : {walk, wave}) {
+    EXPECT_EQ(x.Xamo_AnimGetTotalLimbs(anim), kLimbs) << (anim == walk ? "walk" : "wave");
+    EXPECT_EQ(x.Xamo_AnimGetTotalFrames(anim), 40u) << (anim == walk ? "walk" : "wave");
   }
+  x.Xamo_AnimDelete(wave);
   // The walk's thigh got keys every 10 frames, swinging back and forth about X.
-  uint32_t walk = Load("walk.xam");
   ASSERT_EQ(x.Xamo_AnimGetLimbKeys(walk, kThighL), 5u);
   for (uint32_t k = 0; k < 5; ++k) EXPECT_EQ(x.Xamo_AnimGetLimbKeyTime(walk, kThighL, k), 10 * k);
   EXPECT_NEAR(x.Xamo_AnimGetKeyRotX(walk, kThighL, 0), -x.Xamo_AnimGetKeyRotX(walk, kThighL, 2), 1e-3);
