@@ -10,13 +10,6 @@ namespace {
 
 using namespace testanim;
 
-Mat4 Compose(float sx, float sy, float sz, float ax, float ay, float az, float px = 0, float py = 0, float pz = 0) {
-  const float s[3] = {sx, sy, sz}, d[3] = {ax, ay, az}, p[3] = {px, py, pz};
-  Mat4 m;
-  MatCompose(&m, s, d, p);
-  return m;
-}
-
 void ExpectAngles(const Mat4& m, float x, float y, float z, const char* what) {
   const EulerAngles e = MatrixToEuler(m);
   EXPECT_NEAR(e.x, x, 2e-4) << what;
@@ -118,8 +111,6 @@ TEST_F(AnimQueryCommands, KeysReadBackAsTimePositionScaleAndAngles) {
   EXPECT_EQ(x.Xamo_AnimGetPlaySpeed(dead), 0.0);
   x.Xamo_AnimSetPlaySpeed(dead, 9.0f);
 
-  x.Xamo_AnimSetPlaySpeed(id, -2.5f);
-  EXPECT_EQ(x.Xamo_AnimGetPlaySpeed(id), -2.5);
   x.Xamo_AnimSetPlaySpeed(id, 0.1f);
   EXPECT_EQ(x.Xamo_AnimGetPlaySpeed(id), static_cast<double>(0.1f));
   x.Xamo_AnimDelete(id);

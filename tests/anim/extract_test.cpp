@@ -9,13 +9,14 @@
 #include <memory>
 #include <vector>
 
-#include "anim/animfile.h"
+#include "support/anim_builders.h"
 #include "support/plugin_fixture.h"
 
 namespace {
 
 using subhost::Generation;
-typedef std::vector<uint32_t> Times;
+using testanim::RotY;
+using Times = std::vector<uint32_t>;
 typedef std::vector<float> Xs;
 
 struct AnimDeleter {
@@ -24,19 +25,13 @@ struct AnimDeleter {
 typedef std::unique_ptr<AnimData, AnimDeleter> AnimPtr;
 
 Mat4 Mul(const Mat4& a, const Mat4& b) { Mat4 m; MatMultiply(&m, a, b); return m; }
-Mat4 T(float x, float y, float z) { Mat4 m; MatTranslation(&m, x, y, z); return m; }
+Mat4 T(float x, float y, float z) { return testanim::Translated(kIdentity, x, y, z); }
 Mat4 S(float s) { Mat4 m; MatScaling(&m, s, s, s); return m; }
-Mat4 RotY(float degrees) { Mat4 m; MatRotationY(&m, DegToRad(degrees)); return m; }
 void AddRotY(sLimbAnim* a, uint32_t time, float degrees) {  // the host's quaternion x, y, z, w
   subhost::AddRotationKey(a, time, 0.0f, sinf(DegToRad(degrees) / 2), 0.0f, cosf(DegToRad(degrees) / 2));
 }
 void ExpectNear(const Mat4& got, const Mat4& want, float tol = 1e-4f) {
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], tol) << "element " << i;
-}
-Times TimesOf(const AnimTrack& t) {
-  Times out;
-  for (uint32_t k = 0; k < t.keyCount; ++k) out.push_back(t.keys[k].time);
-  return out;
 }
 Xs XsOf(const AnimTrack& t) {  // translation x of every key, to a thousandth
   Xs out;
@@ -44,10 +39,8 @@ Xs XsOf(const AnimTrack& t) {  // translation x of every key, to a thousandth
   return out;
 }
 void ExpectStill(const AnimTrack& t) {
-  ExpectNear(t.referenceMatrix, kIdentity, 0.0f);
-  ASSERT_EQ(TimesOf(t), (Times{0, 1}));
-  ExpectNear(t.keys[0].matrix, kIdentity, 0.0f);
-  ExpectNear(t.keys[1].matrix, kIdentity, 0.0f);
+  ASSERT_EQ(testanim::Times(t), (Times{0, 1}));
+  for (const Mat4& m : {t.referenceMatrix, t.keys[0].matrix, t.keys[1].matrix}) ExpectNear(m, kIdentity, 0.0f);
 }
 
 // Lays out the file of `obj`, checks that both passes agree and that the file parses whole.
@@ -143,9 +136,9 @@ TEST_P(Extract, MatrixKeysOverRangesToEndAndClamps) {
     AnimPtr a = Run(c.start, c.end);
     ASSERT_EQ(a->limbCount, 3u);
     ExpectNear(a->tracks[1].referenceMatrix, T(-1, -2, -3), 0.0f);
-    EXPECT_EQ(TimesOf(a->tracks[1]), c.times1) << c.start << ".." << c.end;
+    EXPECT_EQ(testanim::Times(a->tracks[1]), c.times1) << c.start << ".." << c.end;
     EXPECT_EQ(XsOf(a->tracks[1]), c.xs1) << c.start << ".." << c.end;
-    EXPECT_EQ(TimesOf(a->tracks[2]), c.times2) << c.start << ".." << c.end;
+    EXPECT_EQ(testanim::Times(a->tracks[2]), c.times2) << c.start << ".." << c.end;
     EXPECT_EQ(XsOf(a->tracks[2]), c.xs2) << c.start << ".." << c.end;
   }
 }
@@ -159,7 +152,7 @@ TEST_P(Extract, StartPastEveryKeyBlendsTheFirstIntervalPastItsEnd) {
   sLimbAnim* a = subhost::AddLimbAnim(o, 1);
   for (uint32_t k = 0; k < 3; ++k) subhost::AddMatrixKey(a, 5 * k, T(50.0f * k, 0, 0).m);
   AnimPtr out = Run(15, 20);
-  EXPECT_EQ(TimesOf(out->tracks[1]), (Times{0, 5}));
+  EXPECT_EQ(testanim::Times(out->tracks[1]), (Times{0, 5}));
   EXPECT_EQ(XsOf(out->tracks[1]), (Xs{50, 100}));
 }
 
@@ -184,14 +177,14 @@ TEST_P(Extract, ResampledLimbTakesKeysFromEveryKindRelativeToItsFirstPose) {
   AnimPtr all = Run(0, 20);
   const AnimTrack& t = all->tracks[1];
   ExpectNear(t.referenceMatrix, r);
-  ASSERT_EQ(TimesOf(t), (Times{0, 5, 20}));
+  ASSERT_EQ(testanim::Times(t), (Times{0, 5, 20}));
   ExpectNear(t.keys[0].matrix, kIdentity);
   ExpectNear(t.keys[1].matrix, Mul(Mul(S(1.25f), Mul(RotY(45), T(5, 0, 0))), r));
   ExpectNear(t.keys[2].matrix, Mul(Mul(S(2), Mul(RotY(90), T(9, 9, 9))), r));
   AnimPtr toKey = Run(0, 5);  // End on a key: that key closes the range, written once
-  ASSERT_EQ(TimesOf(toKey->tracks[1]), (Times{0, 5}));
+  ASSERT_EQ(testanim::Times(toKey->tracks[1]), (Times{0, 5}));
   ExpectNear(toKey->tracks[1].keys[1].matrix, t.keys[1].matrix, 1e-6f);
-  EXPECT_EQ(TimesOf(Run(2, kExtractToEnd)->tracks[1]), (Times{0, 3, 18}));  // to the last rotation key
+  EXPECT_EQ(testanim::Times(Run(2, kExtractToEnd)->tracks[1]), (Times{0, 3, 18}));  // to the last rotation key
 }
 
 TEST_P(Extract, AKindWhoseFirstKeyComesLateHoldsItUntilThen) {
@@ -207,7 +200,7 @@ TEST_P(Extract, AKindWhoseFirstKeyComesLateHoldsItUntilThen) {
   AnimPtr r = Run(0, 20);
   const AnimTrack& t = r->tracks[1];
   ExpectNear(t.referenceMatrix, T(-4, 0, 0));  // K0 holds the first position
-  ASSERT_EQ(TimesOf(t), (Times{0, 1, 10, 20}));
+  ASSERT_EQ(testanim::Times(t), (Times{0, 1, 10, 20}));
   for (uint32_t k = 0; k < 3; ++k) ExpectNear(t.keys[k].matrix, kIdentity);
   ExpectNear(t.keys[3].matrix, T(4, 0, 0));
 }
@@ -219,7 +212,7 @@ TEST_P(Extract, CommandWritesAFileThatLoadsAndNothingForAMissingObject) {
   AnimPtr a(AnimLoadFile(path.c_str()));
   ASSERT_EQ(a->limbCount, 3u);
   EXPECT_EQ(a->totalFrames, 30.0f);
-  EXPECT_EQ(TimesOf(a->tracks[1]), (Times{0, 10, 20, 30}));
+  EXPECT_EQ(testanim::Times(a->tracks[1]), (Times{0, 10, 20, 30}));
   ExpectStill(a->tracks[0]);
   std::string none = TempPath("none.anim");
   x.Xamo_ObjExtractAnimation(5, &none[0], 0, kExtractToEnd);

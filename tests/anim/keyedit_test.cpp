@@ -45,10 +45,8 @@ TEST(KeyInsert, BetweenKeysBlendsAndAtAKeyRefuses) {
   EXPECT_TRUE(SameMatrix(Track1(a).keys[2].matrix, B));
   ExpectTrackSound(Track1(a));
   // Existing times: -index, nothing changed (0 for key 0).
-  EXPECT_EQ(AnimInsertKey(a, 1, 10), -2);
-  EXPECT_EQ(AnimInsertKey(a, 1, 0), 0);
-  EXPECT_EQ(AnimInsertKey(a, 1, 20), -3);
-  EXPECT_EQ(AnimInsertKey(a, 1, 5), -1);
+  const int taken[][2] = {{10, -2}, {0, 0}, {20, -3}, {5, -1}};  // time, code
+  for (const auto& k : taken) EXPECT_EQ(AnimInsertKey(a, 1, k[0]), k[1]) << k[0];
   EXPECT_EQ(Times(Track1(a)), T({0, 5, 10, 20}));
   // Three quarters of B..C.
   EXPECT_EQ(AnimInsertKey(a, 1, 17), 3);
@@ -141,11 +139,8 @@ TEST(KeyRetime, MovesTheKeyAndEveryLaterKey) {
   EXPECT_EQ(Times(Track1(a)), T({0, 15, 16}));
   EXPECT_EQ(a->totalFrames, 16.0f);
   // Refused: not after the previous key, key 0, out of range.
-  EXPECT_EQ(AnimRetimeKey(a, 1, 1, 0), -1);
-  EXPECT_EQ(AnimRetimeKey(a, 1, 2, 15), -1);
-  EXPECT_EQ(AnimRetimeKey(a, 1, 0, 5), -1);
-  EXPECT_EQ(AnimRetimeKey(a, 1, 3, 50), -1);
-  EXPECT_EQ(AnimRetimeKey(a, 2, 1, 50), -1);
+  const uint32_t refused[][3] = {{1, 1, 0}, {1, 2, 15}, {1, 0, 5}, {1, 3, 50}, {2, 1, 50}};  // limb, key, time
+  for (const auto& r : refused) EXPECT_EQ(AnimRetimeKey(a, r[0], r[1], r[2]), -1) << r[0] << "," << r[1];
   EXPECT_EQ(Times(Track1(a)), T({0, 15, 16}));
   // Times past 2^31 stay large and unsigned; the shift wraps, so a later key pushed past
   // 2^32 - 1 comes round to the start (the only check is against the previous key).
@@ -159,43 +154,26 @@ TEST(KeyRetime, MovesTheKeyAndEveryLaterKey) {
   AnimFree(a);
 }
 
-Mat4 Compose(const float s[3], const float d[3], const float p[3]) {
-  Mat4 m;
-  MatCompose(&m, s, d, p);
-  return m;
-}
-
-void ExpectNear(const Mat4& got, const Mat4& want) {
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], 2e-6) << "element " << i;
-}
-
 TEST(KeyModify, ReplacesOnePartAndRebuildsScaleRotationTranslation) {
-  const float two[3] = {2, 2, 2}, uneven[3] = {1, 2, 3}, none[3] = {0, 0, 0};
-  const float y30[3] = {0, 30, 0}, turn[3] = {20, -35, 50}, p123[3] = {1, 2, 3}, p456[3] = {4, 5, 6};
-  const float one[3] = {1, 1, 1};
-  // Track 1: S(2) Ry(30) T(1,2,3) @0, R(20,-35,50) T(4,5,6) @10, S(1,2,3) T(1,2,3) @20.
-  AnimData* a = Make({At({}), {{0, Compose(two, y30, p123)}, {10, Compose(one, turn, p456)},
-                               {20, Compose(uneven, none, p123)}}});
+  AnimData* a = Make({At({}), {{0, Compose(2, 2, 2, 0, 30, 0, 1, 2, 3)},
+                               {10, Compose(1, 1, 1, 20, -35, 50, 4, 5, 6)},
+                               {20, Compose(1, 2, 3, 0, 0, 0, 1, 2, 3)}}});
   AnimTrack& t = Track1(a);
   ASSERT_TRUE(AnimModifyKey(a, 1, 0, kKeyRotation, 0, 0, 0));
-  ExpectNear(t.keys[0].matrix, Compose(two, none, p123));
+  ExpectNear(t.keys[0].matrix, Compose(2, 2, 2, 0, 0, 0, 1, 2, 3), 2e-6f);
   ASSERT_TRUE(AnimModifyKey(a, 1, 1, kKeyPosition, 7, 8, 9));
-  const float p789[3] = {7, 8, 9};
-  ExpectNear(t.keys[1].matrix, Compose(one, turn, p789));
+  ExpectNear(t.keys[1].matrix, Compose(1, 1, 1, 20, -35, 50, 7, 8, 9), 2e-6f);
   ASSERT_TRUE(AnimModifyKey(a, 1, 1, kKeyScale, 2, 2, 2));
-  ExpectNear(t.keys[1].matrix, Compose(two, turn, p789));
+  ExpectNear(t.keys[1].matrix, Compose(2, 2, 2, 20, -35, 50, 7, 8, 9), 2e-6f);
   // Row lengths of S(1,2,3) are exact: the result is the composition itself, bit for bit.
   ASSERT_TRUE(AnimModifyKey(a, 1, 2, kKeyRotation, 10, 20, 30));
-  const float d[3] = {10, 20, 30};
-  EXPECT_TRUE(SameMatrix(t.keys[2].matrix, Compose(uneven, d, p123)));
+  EXPECT_TRUE(SameMatrix(t.keys[2].matrix, Compose(1, 2, 3, 10, 20, 30, 1, 2, 3)));
   // The rotation is re-read from the scaled elements: S(2) Ry(40) has m13 = -2 sin 40 < -1, so
   // moving it keeps Y = m13 * 90 degrees, X = Z = 0.
-  const float y40[3] = {0, 40, 0};
-  AnimKeySet(&t.keys[0], Compose(two, y40, none), 0);
+  AnimKeySet(&t.keys[0], Compose(2, 2, 2, 0, 40, 0), 0);
   const float m13 = t.keys[0].matrix.m[2];
   ASSERT_TRUE(AnimModifyKey(a, 1, 0, kKeyPosition, 1, 1, 1));
-  const float yScaled[3] = {0, m13 * 90.0f, 0};
-  ExpectNear(t.keys[0].matrix, Compose(two, yScaled, one));
+  ExpectNear(t.keys[0].matrix, Compose(2, 2, 2, 0, m13 * 90.0f, 0, 1, 1, 1), 2e-6f);
   EXPECT_EQ(Times(t), T({0, 10, 20}));
   ExpectTrackSound(t);
   // Bad limb or key: nothing changes.

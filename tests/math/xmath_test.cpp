@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <math.h>
 
+#include "support/anim_builders.h"
+
 namespace {
 
-void ExpectNear(const Mat4& a, const Mat4& b, float tol = 1e-5f) {
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(a.m[i], b.m[i], tol) << "element " << i;
-}
+using testanim::ExpectNear;
 
 Mat4 Rot(int axis, float degrees) {
   Mat4 r;
@@ -19,17 +19,11 @@ Mat4 Rot(int axis, float degrees) {
 }
 
 TEST(Math, RotationsFollowRowVectorConvention) {
-  // A point on X turned 90 degrees about Z lands on Y (point times matrix).
-  const Mat4 z = Rot(2, 90);
-  EXPECT_NEAR(z.m[0], 0, 1e-6);
-  EXPECT_NEAR(z.m[1], 1, 1e-6);
-  EXPECT_NEAR(z.m[4], -1, 1e-6);
-  const Mat4 y = Rot(1, 90);  // Y: rows (c,0,-s), (0,1,0), (s,0,c)
-  EXPECT_NEAR(y.m[2], -1, 1e-6);
-  EXPECT_NEAR(y.m[8], 1, 1e-6);
-  const Mat4 x = Rot(0, 90);  // X: rows (1,0,0), (0,c,s), (0,-s,c)
-  EXPECT_NEAR(x.m[6], 1, 1e-6);
-  EXPECT_NEAR(x.m[9], -1, 1e-6);
+  // At 90 degrees: Z rows (c,s,0), (-s,c,0), (0,0,1), so a point on X lands on Y (point times
+  // matrix); Y rows (c,0,-s), (0,1,0), (s,0,c); X rows (1,0,0), (0,c,s), (0,-s,c).
+  ExpectNear(Rot(2, 90), Mat4{{0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}, 1e-6f);
+  ExpectNear(Rot(1, 90), Mat4{{0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1}}, 1e-6f);
+  ExpectNear(Rot(0, 90), Mat4{{1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1}}, 1e-6f);
 }
 
 TEST(Math, MultiplyAppliesLeftOperandFirstAndMayAlias) {

@@ -2,43 +2,22 @@
 // plug-in, matrices built from parts, and comparisons of host limb matrices.
 #pragma once
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <string>
 #include <vector>
 
-#include "anim/animfile.h"
-#include "math/xmath.h"
+#include "support/anim_builders.h"
 #include "support/plugin_fixture.h"
 
 namespace oactest {
 
-struct Key {
-  uint32_t time;
-  Mat4 m;
-};
-typedef std::vector<Key> Track;
+typedef testanim::Keys Track;
+using testanim::SameMatrix;
 
-inline Mat4 RotZ(float degrees) {
-  Mat4 m;
-  MatRotationZ(&m, DegToRad(degrees));
-  return m;
-}
-inline Mat4 RotX(float degrees) {
-  Mat4 m;
-  MatRotationX(&m, DegToRad(degrees));
-  return m;
-}
-inline Mat4 Move(float x, float y, float z) {
-  Mat4 m;
-  MatTranslation(&m, x, y, z);
-  return m;
-}
-inline Mat4 Mul(const Mat4& a, const Mat4& b) {
-  Mat4 m;
-  MatMultiply(&m, a, b);
-  return m;
-}
+inline Mat4 RotZ(float degrees) { Mat4 m; MatRotationZ(&m, DegToRad(degrees)); return m; }
+inline Mat4 RotX(float degrees) { Mat4 m; MatRotationX(&m, DegToRad(degrees)); return m; }
+inline Mat4 Move(float x, float y, float z) { Mat4 m; MatTranslation(&m, x, y, z); return m; }
+inline Mat4 Mul(const Mat4& a, const Mat4& b) { Mat4 m; MatMultiply(&m, a, b); return m; }
 
 // Keys at the given times whose matrix is a rotation about Z by as many degrees as the time.
 inline Track ZTrack(std::vector<uint32_t> times) {
@@ -47,26 +26,9 @@ inline Track ZTrack(std::vector<uint32_t> times) {
   return t;
 }
 
-// An animation in memory with one track per entry.
-inline AnimData* BuildAnim(const std::vector<Track>& tracks) {
-  AnimData* a = AnimCreateEmpty();
-  a->limbCount = static_cast<uint32_t>(tracks.size());
-  a->tracks = static_cast<AnimTrack*>(calloc(tracks.size() ? tracks.size() : 1, sizeof(AnimTrack)));
-  for (size_t i = 0; i < tracks.size(); ++i) {
-    AnimTrack& t = a->tracks[i];
-    t.referenceMatrix = kIdentity;
-    t.keyCount = static_cast<uint32_t>(tracks[i].size());
-    t.keys = static_cast<AnimKey*>(calloc(t.keyCount + 1, sizeof(AnimKey)));
-    for (size_t k = 0; k < tracks[i].size(); ++k) AnimKeySet(&t.keys[k], tracks[i][k].m, tracks[i][k].time);
-  }
-  a->totalFrames = static_cast<float>(ComputeTotalFrames(a));
-  a->playSpeed = 30.0f;
-  return a;
-}
-
-// Writes the animation file `name` in the test's scratch folder and loads it with Xamo_AnimLoad.
+// Writes the animation file `path` and loads it with Xamo_AnimLoad.
 inline uint32_t LoadAnim(const XamoApi& x, const std::string& path, const std::vector<Track>& tracks) {
-  AnimData* a = BuildAnim(tracks);
+  AnimData* a = testanim::Make(tracks);
   EXPECT_TRUE(AnimSaveFile(a, path.c_str()));
   AnimFree(a);
   return x.Xamo_AnimLoad(const_cast<char*>(path.c_str()));
@@ -77,6 +39,5 @@ inline const Mat4& AnimMatrix(const sObject* o, uint32_t limb) { return *AsMat4(
 inline void ExpectNear(const Mat4& got, const Mat4& want, float tol = 1e-5f) {
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], tol) << "element " << i;
 }
-inline bool SameBits(const Mat4& a, const Mat4& b) { return memcmp(&a, &b, sizeof a) == 0; }
 
 }  // namespace oactest

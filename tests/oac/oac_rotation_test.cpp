@@ -38,7 +38,7 @@ TEST_F(OacRotation, ObjectFormKeepsTranslationsControllerFormDropsThem) {
   // All angles 0 with identity matrices: the identity.
   SetMatrix(subhost::Limb(o, 0)->combinedMatrix, kIdentity);
   x.Xamo_ObjGlobalRotateLimb(1, 1, 0, 0, 0);
-  EXPECT_TRUE(SameBits(AnimMatrix(o, 1), kIdentity));
+  EXPECT_TRUE(SameMatrix(AnimMatrix(o, 1), kIdentity));
 }
 
 TEST_F(OacRotation, RootsUseLimb0AndBadLimbsChangeNothing) {
@@ -49,11 +49,11 @@ TEST_F(OacRotation, RootsUseLimb0AndBadLimbsChangeNothing) {
   ExpectNear(AnimMatrix(o, 1), Mul(RotZ(45), Move(0, 0, -8)));
   const Mat4 before = AnimMatrix(o, 2);
   x.Xamo_ObjGlobalRotateLimb(1, 3, 0, 0, 45);
-  EXPECT_TRUE(SameBits(AnimMatrix(o, 2), before));
+  EXPECT_TRUE(SameMatrix(AnimMatrix(o, 2), before));
   const uint32_t c = x.Xamo_oacCreate(1);
   x.Xamo_oacGlobalRotateLimb(c, 3, 0, 0, 45);
   x.Xamo_oacUpdate(c, 0);  // every held pose is still the identity
-  for (uint32_t i = 0; i < 3; ++i) EXPECT_TRUE(SameBits(AnimMatrix(o, i), kIdentity)) << i;
+  for (uint32_t i = 0; i < 3; ++i) EXPECT_TRUE(SameMatrix(AnimMatrix(o, i), kIdentity)) << i;
   // A playing limb replaces the turned pose with its sampled one.
   const uint32_t z = LoadAnim(x, TempPath("z.anim"), std::vector<Track>(3, ZTrack({0, 10, 20})));
   x.Xamo_oacGlobalRotateLimb(c, 2, 0, 90, 0);

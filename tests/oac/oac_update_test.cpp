@@ -27,50 +27,39 @@ class OacUpdate : public PluginTest {
   uint32_t c, z;
 };
 
-TEST_F(OacUpdate, LoopingRangeWrapsOnceAtEitherEnd) {
-  x.Xamo_oacPlayAnim(c, 1, z, 10, 19, 20, 1, 1);
-  x.Xamo_oacUpdate(c, 100);  // 19 + 3 = 22, wrapped to 12
-  EXPECT_EQ(Frame(), 12.0);
-  ExpectNear(AnimMatrix(o, 1), RotZ(12));
-  x.Xamo_oacPlayAnim(c, 1, z, 10, 19, 20, 1, 1);
-  x.Xamo_oacUpdate(c, 1000);  // 49, wrapped once to 39: past the last key, which is shown
-  EXPECT_EQ(Frame(), 39.0);
-  ExpectNear(AnimMatrix(o, 1), RotZ(30));
-  x.Xamo_oacUpdate(c, 0);
-  EXPECT_EQ(Frame(), 29.0);
-  x.Xamo_oacUpdate(c, 0);
-  EXPECT_EQ(Frame(), 19.0);
-  ExpectNear(AnimMatrix(o, 1), RotZ(19));
-  EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, 1), 1);
-  // Backwards: 11 - 3 = 8, wrapped to 18.
-  x.Xamo_oacPlayAnim(c, 1, z, 10, 11, 20, 1, 1);
-  x.Xamo_oacSetLimbPlayAnimSpeed(c, 1, -30.0f, 1);
-  x.Xamo_oacUpdate(c, 100);
-  EXPECT_EQ(Frame(), 18.0);
-  // A range of one frame stays there and stays active.
-  x.Xamo_oacPlayAnim(c, 1, z, 15, 15, 15, 1, 1);
-  x.Xamo_oacUpdate(c, 100);
-  EXPECT_EQ(Frame(), 15.0);
-  EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, 1), 1);
-}
-
-TEST_F(OacUpdate, RangeWithoutLoopStopsAndHoldsItsLastPose) {
-  x.Xamo_oacPlayAnim(c, 1, z, 10, 19, 20, 0, 1);
-  x.Xamo_oacUpdate(c, 100);
-  EXPECT_EQ(Frame(), 20.0);
-  EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, 1), 0);
-  const Mat4 held = AnimMatrix(o, 1);
-  ExpectNear(held, RotZ(20));
-  x.Xamo_oacUpdate(c, 500);
-  EXPECT_EQ(Frame(), 20.0);
-  EXPECT_TRUE(SameBits(AnimMatrix(o, 1), held));
-  // Backwards it stops at the start.
-  x.Xamo_oacPlayAnim(c, 1, z, 10, 11, 20, 0, 1);
-  x.Xamo_oacSetLimbPlayAnimSpeed(c, 1, -30.0f, 1);
-  x.Xamo_oacUpdate(c, 100);
-  EXPECT_EQ(Frame(), 10.0);
-  EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, 1), 0);
-  ExpectNear(AnimMatrix(o, 1), RotZ(10));
+// One row per play: the range, looping or not, a negative speed or the animation's own (30, so
+// 100 ms advance 3 frames), the updates, then the frame and shown angle after each.
+TEST_F(OacUpdate, RangesWrapOnceAtEitherEndOrStopAndHold) {
+  const struct {
+    float start, current, end;
+    int loop;
+    float speed;
+    std::vector<std::pair<uint32_t, double>> steps;  // (ms, frame); frame f shows f degrees
+    int active;
+  } cases[] = {
+      {10, 19, 20, 1, 0, {{100, 12}}, 1},                      // 19 + 3 = 22, wrapped to 12
+      {10, 19, 20, 1, 0, {{1000, 39}, {0, 29}, {0, 19}}, 1},   // 49 wrapped once to 39, and on
+      {10, 11, 20, 1, -30, {{100, 18}}, 1},                    // 11 - 3 = 8, wrapped to 18
+      {15, 15, 15, 1, 0, {{100, 15}}, 1},                      // a range of one frame stays
+      {10, 19, 20, 0, 0, {{100, 20}, {500, 20}}, 0},           // stops at the end and holds
+      {10, 11, 20, 0, -30, {{100, 10}, {500, 10}}, 0},         // backwards it stops at the start
+  };
+  for (const auto& k : cases) {
+    x.Xamo_oacPlayAnim(c, 1, z, k.start, k.current, k.end, k.loop, 1);
+    if (k.speed != 0) x.Xamo_oacSetLimbPlayAnimSpeed(c, 1, k.speed, 1);
+    Mat4 last = AnimMatrix(o, 1);
+    for (const auto& s : k.steps) {
+      x.Xamo_oacUpdate(c, s.first);
+      EXPECT_EQ(Frame(), s.second) << k.start << ".." << k.end << " from " << k.current;
+      // Past the last key (frame 39) the last key is shown; a stopped limb keeps the very bits.
+      ExpectNear(AnimMatrix(o, 1), RotZ(static_cast<float>(s.second < 30 ? s.second : 30)));
+      if (!k.loop && &s != &k.steps[0]) {
+        EXPECT_TRUE(SameMatrix(AnimMatrix(o, 1), last));
+      }
+      last = AnimMatrix(o, 1);
+    }
+    EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, 1), k.active);
+  }
 }
 
 TEST_F(OacUpdate, PlaybackCommandsClampSelectAndOpenTheEnd) {
@@ -186,7 +175,7 @@ TEST_F(OacUpdate, InterpolatedFrameIsHeldAsTheBlend) {
   const Mat4 shown = AnimMatrix(o, 2);
   ExpectNear(shown, Mul(RotZ(22.5f), Move(0, 0, 5)));
   x.Xamo_oacUpdate(c, 100);
-  EXPECT_TRUE(SameBits(AnimMatrix(o, 2), shown));
+  EXPECT_TRUE(SameMatrix(AnimMatrix(o, 2), shown));
   // A factor past 1, either way, is lowered to the whole transition.
   x.Xamo_oacSetInterpolFrame(c, 1, z, 0, q, 0, 1.7f, 1);
   EXPECT_EQ(x.Xamo_oacGetLimbTransTimeUsed(c, 1), 1000u);
@@ -223,7 +212,7 @@ TEST_F(OacUpdate, ReferencesInactiveLimbsAndTheLimbTransform) {
   x.Xamo_oacSetLimbReference(d, 2, -1);
   x.Xamo_oacUpdate(d, 100);
   ExpectNear(AnimMatrix(six, 5), RotZ(15));  // limb 3's result; limb 5 comes later in the order
-  EXPECT_TRUE(SameBits(AnimMatrix(six, 3), marker));
+  EXPECT_TRUE(SameMatrix(AnimMatrix(six, 3), marker));
   EXPECT_NEAR(x.Xamo_oacGetLimbRotZ(d, 3), 15.0, 1e-4);
   EXPECT_EQ(x.Xamo_oacGetCurrentFrame(d, 2), 12.0);  // skipped: not advanced
   EXPECT_EQ(x.Xamo_oacGetCurrentFrame(d, 4), 12.0);
@@ -254,14 +243,14 @@ TEST_F(OacUpdate, DeletedAnimationsLeaveTheirLimbsHolding) {
   const Mat4 one = AnimMatrix(o, 1);
   x.Xamo_AnimDelete(z);
   x.Xamo_oacUpdate(c, 100);
-  EXPECT_TRUE(SameBits(AnimMatrix(o, 1), one));
+  EXPECT_TRUE(SameMatrix(AnimMatrix(o, 1), one));
   EXPECT_EQ(Frame(), 8.0);
   const Mat4 two = AnimMatrix(o, 2);
   x.Xamo_AnimDelete(q);
   x.Xamo_oacUpdate(c, 100);
   EXPECT_EQ(x.Xamo_oacGetLimbTransTimeUsed(c, 2), 200u);  // not advanced any more
   EXPECT_EQ(x.Xamo_oacGetLimbTransIsActive(c, 2), 1);
-  EXPECT_TRUE(SameBits(AnimMatrix(o, 2), two));  // the last blend is held
+  EXPECT_TRUE(SameMatrix(AnimMatrix(o, 2), two));  // the last blend is held
   // A dead animation handle makes the playback commands do nothing.
   x.Xamo_oacPlayAnim(c, 1, z, 1, 2, 3, 0, 0);
   x.Xamo_oacSetInterpolFrame(c, 1, z, 1, q, 2, 0.5f, 0);
@@ -276,31 +265,29 @@ class OacFlags : public PluginTest, public ::testing::WithParamInterface<subhost
 
 TEST_P(OacFlags, UpdateAndGlobalRotationRaiseTheObjectFlags) {
   sObject* o = subhost::MakeObject(1, 3, GetParam());
-  const uint32_t classic[] = {subhost::Word(o, 1160), subhost::Word(o, 1164), subhost::Word(o, 1236), subhost::Word(o, 1260)};
+  // The four words where a classic record keeps the moved fields; a current record's must stay.
+  const auto classic = [o] { return std::vector<uint32_t>{subhost::Word(o, 1160), subhost::Word(o, 1164),
+                                                          subhost::Word(o, 1236), subhost::Word(o, 1260)}; };
+  const std::vector<uint32_t> words = classic();
   const uint32_t c = x.Xamo_oacCreate(1);
+  typedef std::vector<int> F;  // limbs changed, bounds changed (both flags)
+  const auto flags = [o] { return F{subhost::LimbsChanged(o), subhost::BoundsChangedA(o), subhost::BoundsChangedB(o)}; };
   subhost::ClearChangeFlags(o);
   x.Xamo_oacUpdate(c, 16);
-  EXPECT_EQ(subhost::LimbsChanged(o), 1);
-  EXPECT_EQ(subhost::BoundsChangedA(o), 0);
-  EXPECT_EQ(subhost::BoundsChangedB(o), 0);
+  EXPECT_EQ(flags(), (F{1, 0, 0}));
   x.Xamo_oacSetUpdateBounds(c, 1);
   subhost::ClearChangeFlags(o);
   x.Xamo_oacUpdate(c, 0);
-  EXPECT_EQ(subhost::LimbsChanged(o), 1);
-  EXPECT_EQ(subhost::BoundsChangedA(o), 1);
-  EXPECT_EQ(subhost::BoundsChangedB(o), 1);
+  EXPECT_EQ(flags(), (F{1, 1, 1}));
   subhost::ClearChangeFlags(o);
   x.Xamo_ObjGlobalRotateLimb(1, 2, 0, 0, 0);
-  EXPECT_EQ(subhost::LimbsChanged(o), 1);
-  EXPECT_EQ(subhost::BoundsChangedA(o), 1);
-  EXPECT_EQ(subhost::BoundsChangedB(o), 1);
+  EXPECT_EQ(flags(), (F{1, 1, 1}));
   x.Xamo_oacDelete(c);  // a dead handle updates nothing
   subhost::ClearChangeFlags(o);
   x.Xamo_oacUpdate(c, 16);
   EXPECT_EQ(subhost::LimbsChanged(o), 0);
   if (GetParam() == subhost::Generation::Current) {
-    const uint32_t now[] = {subhost::Word(o, 1160), subhost::Word(o, 1164), subhost::Word(o, 1236), subhost::Word(o, 1260)};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(now[i], classic[i]) << "classic field " << i << " written";
+    EXPECT_EQ(classic(), words) << "a classic field was written";
   }
 }
 

@@ -30,8 +30,6 @@ TEST_P(NewAnimation, FileFitsTheObjectAndLoadsBack) {
   const std::vector<uint8_t> file = ReadFile(path);
   ASSERT_EQ(file.size(), 648u);
   EXPECT_EQ(file, Expected(3, 40.0f));
-  EXPECT_EQ(F32At(file, 28), 40.0f);
-  EXPECT_EQ(U32At(file, 644), 723u);
 
   const uint32_t id = x.Xamo_AnimLoad(const_cast<char*>(path.c_str()));
   EXPECT_EQ(x.Xamo_AnimGetTotalLimbs(id), 3u);
@@ -42,10 +40,6 @@ TEST_P(NewAnimation, FileFitsTheObjectAndLoadsBack) {
     EXPECT_EQ(x.Xamo_AnimGetKeyScaleZ(id, limb, 1), 1.0);
   }
   x.Xamo_AnimDelete(id);
-  AnimData* core = AnimLoadFile(path.c_str());
-  for (uint32_t limb = 0; limb < 3; ++limb)
-    for (uint32_t k = 0; k < 2; ++k) EXPECT_TRUE(SameMatrix(core->tracks[limb].keys[k].matrix, kIdentity));
-  AnimFree(core);
 
   // No limbs and no animation: 36 bytes with total frames 0.
   subhost::MakeObject(6, 0, GetParam());

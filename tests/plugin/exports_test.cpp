@@ -2,33 +2,13 @@
 // the entry points behave, and commands on objects reach the host through GetObjectA.
 #include <dlfcn.h>
 
-#include <fstream>
-#include <string>
-#include <vector>
-
 #include "support/plugin_fixture.h"
+#include "support/text.h"
 
 namespace {
 
-std::vector<std::string> TableRows() {
-  std::ifstream in(XAMO_TABLE_PATH);
-  std::vector<std::string> rows;
-  for (std::string line; std::getline(in, line);)
-    if (!line.empty()) rows.push_back(line);
-  return rows;
-}
-
-std::vector<std::string> Split(const std::string& s, char sep) {
-  std::vector<std::string> out(1);
-  for (char c : s) {
-    if (c == sep) out.emplace_back();
-    else out.back() += c;
-  }
-  return out;
-}
-
 TEST(CommandTable, RowsAreWellFormedAndEveryExportIsThere) {
-  const std::vector<std::string> rows = TableRows();
+  const std::vector<std::string> rows = Lines(ReadText(XAMO_TABLE_PATH));
   ASSERT_EQ(rows.size(), 97u);
   void* lib = dlopen(XAMO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(lib, nullptr) << dlerror();
@@ -75,10 +55,8 @@ TEST_F(Exports, LimbTreeQueriesThroughTheHost) {
   subhost::LinkTree(o, {-1, 0, 1, 1, 1, 4});
   EXPECT_EQ(x.Xamo_ObjTotalLimbs(7), 6u);
   EXPECT_EQ(x.Xamo_ObjFindLimbParent(7, 5), 4u);
-  EXPECT_EQ(x.Xamo_ObjFindLimbParent(7, 4), 1u);
   EXPECT_EQ(x.Xamo_ObjFindLimbParent(7, 6), 0u);  // limb == limbCount
   EXPECT_EQ(x.Xamo_ObjIsLimbChild(7, 1, 5), 1u);
-  EXPECT_EQ(x.Xamo_ObjIsLimbChild(7, 1, 6), 0u);
   EXPECT_EQ(x.Xamo_ObjIsLimbChild(7, 6, 1), 0u);
   subhost::MakeObject(8, 0);
   EXPECT_EQ(x.Xamo_ObjTotalLimbs(8), 0u);
@@ -95,8 +73,15 @@ TEST_F(Exports, MissingObjectOrHostGivesQuietResults) {
   EXPECT_EQ(x.Xamo_ObjTotalLimbs(1), 3u);
 }
 
-TEST_F(Exports, ObjectStatisticsReadTheHostsOwnKeys) {
-  sObject* o = subhost::MakeObject(1, 4);
+// The fields every generation keeps give the same answers on both.
+class ObjectStatistics : public PluginTest, public ::testing::WithParamInterface<subhost::Generation> {};
+INSTANTIATE_TEST_SUITE_P(BothGenerations, ObjectStatistics,
+                         ::testing::Values(subhost::Generation::Classic, subhost::Generation::Current));
+
+TEST_P(ObjectStatistics, ReadTheHostsOwnKeys) {
+  sObject* o = subhost::MakeObject(1, 4, GetParam());
+  subhost::LinkTree(o, {-1, 0, 1, 1});
+  EXPECT_EQ(x.Xamo_ObjFindLimbParent(1, 3), 1u);
   sLimbAnim* a1 = subhost::AddLimbAnim(o, 1);
   sLimbAnim* a3 = subhost::AddLimbAnim(o, 3);  // last in the list
   const float id[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -58,7 +60,20 @@ inline Mat4 RotY(float degrees) {
   return m;
 }
 
+// Scale, then rotation about X, Y and Z in degrees, then translation.
+inline Mat4 Compose(float sx, float sy, float sz, float ax, float ay, float az, float px = 0, float py = 0,
+                    float pz = 0) {
+  const float s[3] = {sx, sy, sz}, d[3] = {ax, ay, az}, p[3] = {px, py, pz};
+  Mat4 m;
+  MatCompose(&m, s, d, p);
+  return m;
+}
+
 inline bool SameMatrix(const Mat4& a, const Mat4& b) { return memcmp(&a, &b, sizeof a) == 0; }
+
+inline void ExpectNear(const Mat4& got, const Mat4& want, float tol) {
+  for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], tol) << "element " << i;
+}
 
 // Little-endian file images.
 struct Bytes {
@@ -91,15 +106,11 @@ inline void WriteFile(const std::string& path, const std::vector<uint8_t>& data)
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
 }
 
-inline uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
-  uint32_t v;
-  memcpy(&v, b.data() + at, 4);
-  return v;
-}
-
-inline float F32At(const std::vector<uint8_t>& b, size_t at) {
-  float v;
-  memcpy(&v, b.data() + at, 4);
+// The little-endian value of type V at byte `at`.
+template <class V>
+V ValueAt(const std::vector<uint8_t>& b, size_t at) {
+  V v;
+  memcpy(&v, b.data() + at, sizeof v);
   return v;
 }
 

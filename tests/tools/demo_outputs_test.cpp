@@ -5,11 +5,11 @@
 #include <math.h>
 #include <stdlib.h>
 
-#include <fstream>
+#include <algorithm>
 #include <map>
-#include <sstream>
 
 #include "support/plugin_fixture.h"
+#include "support/text.h"
 
 namespace {
 
@@ -17,60 +17,17 @@ const std::string kOut = XAMO_DEMO_OUT;
 const uint32_t kLimbs = 15;
 const uint32_t kSpine = 2, kForeArmR = 8, kThighL = 9, kShinL = 10, kFootL = 11;
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// The CSV as rows of named columns.
-struct Csv {
-  std::vector<std::string> header;
-  std::vector<std::vector<std::string>> rows;
-  int Column(const char* name) const {
-    for (size_t i = 0; i < header.size(); ++i)
-      if (header[i] == name) return static_cast<int>(i);
-    return -1;
-  }
-};
-
-std::vector<std::string> SplitCommas(const std::string& line) {
-  std::vector<std::string> out;
-  std::stringstream s(line);
-  std::string cell;
-  while (std::getline(s, cell, ',')) out.push_back(cell);
-  return out;
-}
-
-Csv ReadCsv(const std::string& path) {
-  Csv csv;
-  std::stringstream s(ReadText(path));
-  std::string line;
-  if (std::getline(s, line)) csv.header = SplitCommas(line);
-  while (std::getline(s, line))
-    if (!line.empty()) csv.rows.push_back(SplitCommas(line));
-  return csv;
-}
-
-class DemoOutputs : public PluginTest {
- protected:
-  uint32_t Load(const char* name) {
-    std::string path = kOut + "/" + name;
-    return x.Xamo_AnimLoad(const_cast<char*>(path.c_str()));
-  }
-};
+using DemoOutputs = PluginTest;
 
 TEST_F(DemoOutputs, AnimationsLoadBackWithTheirEditedKeys) {
-  for (const char* name : {"walk.xam", "wave.xam"}) {
-    SCOPED_TRACE(name);
-    uint32_t anim = Load(name);
-    EXPECT_EQ(x.Xamo_AnimGetTotalLimbs(anim), kLimbs);
-    EXPECT_EQ(x.Xamo_AnimGetTotalFrames(anim), 40u);
-    x.Xamo_AnimDelete(anim);
+  std::string walkPath = kOut + "/walk.xam", wavePath = kOut + "/wave.xam";
+  const uint32_t walk = x.Xamo_AnimLoad(&walkPath[0]), wave = x.Xamo_AnimLoad(&wavePath[0]);
+  for (uint32_t anim : {walk, wave}) {
+    EXPECT_EQ(x.Xamo_AnimGetTotalLimbs(anim), kLimbs) << (anim == walk ? "walk" : "wave");
+    EXPECT_EQ(x.Xamo_AnimGetTotalFrames(anim), 40u) << (anim == walk ? "walk" : "wave");
   }
+  x.Xamo_AnimDelete(wave);
   // The walk's thigh got keys every 10 frames, swinging back and forth about X.
-  uint32_t walk = Load("walk.xam");
   ASSERT_EQ(x.Xamo_AnimGetLimbKeys(walk, kThighL), 5u);
   for (uint32_t k = 0; k < 5; ++k) EXPECT_EQ(x.Xamo_AnimGetLimbKeyTime(walk, kThighL, k), 10 * k);
   EXPECT_NEAR(x.Xamo_AnimGetKeyRotX(walk, kThighL, 0), -x.Xamo_AnimGetKeyRotX(walk, kThighL, 2), 1e-3);
@@ -100,16 +57,22 @@ TEST_F(DemoOutputs, ControllerFileLoadsOntoABipedOfTheSameSizeOnly) {
 }
 
 TEST_F(DemoOutputs, CsvShowsTheTransitionRisingToOneAndTheHeldFrameHolding) {
-  Csv csv = ReadCsv(kOut + "/limbs.csv");
-  const int time = csv.Column("time_ms"), limb = csv.Column("limb"), factor = csv.Column("trans_factor"),
-            wx = csv.Column("world_x"), wy = csv.Column("world_y"), wz = csv.Column("world_z");
-  ASSERT_TRUE(time >= 0 && limb >= 0 && factor >= 0 && wx >= 0 && wy >= 0 && wz >= 0);
-  ASSERT_EQ(csv.rows.size() % kLimbs, 0u);
-  ASSERT_GE(csv.rows.size() / kLimbs, 180u) << "a few seconds at 60 updates per second";
+  std::vector<std::vector<std::string>> rows;
+  for (const std::string& line : Lines(ReadText(kOut + "/limbs.csv"))) rows.push_back(Split(line, ','));
+  ASSERT_FALSE(rows.empty());
+  const std::vector<std::string> head = rows[0];
+  rows.erase(rows.begin());
+  const auto column = [&](const char* name) { return std::find(head.begin(), head.end(), name) - head.begin(); };
+  const size_t time = column("time_ms"), limb = column("limb"), factor = column("trans_factor"),
+               wx = column("world_x"), wy = column("world_y"), wz = column("world_z");
+  ASSERT_TRUE(time < head.size() && limb < head.size() && factor < head.size() && wx < head.size() &&
+              wy < head.size() && wz < head.size());
+  ASSERT_EQ(rows.size() % kLimbs, 0u);
+  ASSERT_GE(rows.size() / kLimbs, 180u) << "a few seconds at 60 updates per second";
 
   // The spine's factor: 0, then rising without a step back to exactly 1 within 500 ms and one update.
   std::vector<std::pair<long, double>> spine;
-  for (const auto& r : csv.rows)
+  for (const auto& r : rows)
     if (std::stoul(r[limb]) == kSpine) spine.push_back({std::stol(r[time]), std::stod(r[factor])});
   size_t start = 0;
   while (start < spine.size() && spine[start].second == 0.0) ++start;
@@ -124,16 +87,16 @@ TEST_F(DemoOutputs, CsvShowsTheTransitionRisingToOneAndTheHeldFrameHolding) {
   EXPECT_EQ(spine[one].second, 1.0);
   EXPECT_NEAR(spine[one].first - spine[start - 1].first, 500, 17);
   // The legs were never in that transition.
-  for (const auto& r : csv.rows)
+  for (const auto& r : rows)
     if (std::stoul(r[limb]) == kThighL && std::stol(r[time]) < spine[one].first) {
       EXPECT_EQ(std::stod(r[factor]), 0.0);
     }
 
   // The last updates show one held pose: every limb stands where it stood a quarter second before
   // the end, while the walk before the hold moved the feet.
-  const long last = std::stol(csv.rows.back()[time]);
+  const long last = std::stol(rows.back()[time]);
   std::map<uint32_t, std::string> heldAt, endAt;
-  for (const auto& r : csv.rows) {
+  for (const auto& r : rows) {
     const long t = std::stol(r[time]);
     const std::string where = r[wx] + " " + r[wy] + " " + r[wz];
     if (t >= last - 250 && !heldAt.count(std::stoul(r[limb]))) heldAt[std::stoul(r[limb])] = where;
@@ -142,7 +105,7 @@ TEST_F(DemoOutputs, CsvShowsTheTransitionRisingToOneAndTheHeldFrameHolding) {
   ASSERT_EQ(endAt.size(), kLimbs);
   EXPECT_EQ(heldAt, endAt);
   std::string firstFoot, laterFoot;
-  for (const auto& r : csv.rows)
+  for (const auto& r : rows)
     if (std::stoul(r[limb]) == kFootL) {
       if (firstFoot.empty()) firstFoot = r[wz];
       if (std::stol(r[time]) < 1000) laterFoot = r[wz];
