@@ -141,9 +141,4 @@ uint32_t AnimRegister(AnimData* anim) { return HandleRegister(anim, kHandleAnim)
 
 AnimData* AnimFromHandle(uint32_t animId) { return static_cast<AnimData*>(HandleLookup(animId, kHandleAnim)); }
 
-void AnimRelease(uint32_t animId) {
-  AnimData* anim = AnimFromHandle(animId);
-  if (!anim) return;
-  HandleRelease(animId);
-  AnimFree(anim);
-}
+void AnimRelease(uint32_t animId) { AnimFree(static_cast<AnimData*>(HandleRelease(animId, kHandleAnim))); }

@@ -134,12 +134,7 @@ uint32_t OacRegister(OacData* c) { return HandleRegister(c, kHandleOac); }
 
 OacData* OacFromHandle(uint32_t oacId) { return static_cast<OacData*>(HandleLookup(oacId, kHandleOac)); }
 
-void OacRelease(uint32_t oacId) {
-  OacData* c = OacFromHandle(oacId);
-  if (!c) return;
-  HandleRelease(oacId);
-  OacFree(c);
-}
+void OacRelease(uint32_t oacId) { OacFree(static_cast<OacData*>(HandleRelease(oacId, kHandleOac))); }
 
 uint32_t OacLimbBound(const OacData* c) {
   const uint32_t live = c->object.rec->limbCount;

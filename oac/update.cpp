@@ -197,6 +197,15 @@ uint32_t SelectionBound(const OacData* c, const AnimData* a) {
   return a && a->limbCount < n ? a->limbCount : n;
 }
 
+// Starts a playback command: the animation (null: do nothing) and the last key time of the
+// commanded limb's track, which bounds every frame argument.
+const AnimData* BeginPlayback(OacData* c, uint32_t limb, uint32_t animId, float* last) {
+  RefreshAnims(c);
+  const AnimData* a = GuardedAnim(c, limb, animId);
+  if (a) *last = LastKeyTime(a, limb);
+  return a;
+}
+
 // An end frame below 0 stands for the last key time of limb i's own track.
 float OpenEnd(const AnimData* a, uint32_t i, float end) { return end < 0.0f ? LastKeyTime(a, i) : end; }
 
@@ -215,10 +224,10 @@ void FillRange(Rec* r, uint32_t animId, const AnimData* a, float start, float cu
 }  // namespace
 
 void OacSetFrame(OacData* c, uint32_t limb, uint32_t animId, float frame, int32_t exChild) {
-  RefreshAnims(c);
-  const AnimData* a = GuardedAnim(c, limb, animId);
+  float last;
+  const AnimData* a = BeginPlayback(c, limb, animId, &last);
   if (!a) return;
-  const float f = Clamp(frame, LastKeyTime(a, limb));
+  const float f = Clamp(frame, last);
   for (uint32_t i = 1; i < SelectionBound(c, a); ++i) {
     if (!Selected(c, limb, i, exChild)) continue;
     FillRange(&c->limbPlay[i], animId, a, f, f, f, 0);
@@ -228,10 +237,9 @@ void OacSetFrame(OacData* c, uint32_t limb, uint32_t animId, float frame, int32_
 
 void OacPlayAnim(OacData* c, uint32_t limb, uint32_t animId, float start, float current, float end,
                  int32_t loop, int32_t exChild) {
-  RefreshAnims(c);
-  const AnimData* a = GuardedAnim(c, limb, animId);
+  float last;
+  const AnimData* a = BeginPlayback(c, limb, animId, &last);
   if (!a) return;
-  const float last = LastKeyTime(a, limb);
   for (uint32_t i = 1; i < SelectionBound(c, a); ++i) {
     if (!Selected(c, limb, i, exChild)) continue;
     FillRange(&c->limbPlay[i], animId, a, Clamp(start, last), Clamp(current, last), OpenEnd(a, i, Clamp(end, last)),
@@ -242,10 +250,9 @@ void OacPlayAnim(OacData* c, uint32_t limb, uint32_t animId, float start, float 
 
 void OacAnimTransition(OacData* c, uint32_t limb, uint32_t animId, float start, float current, float end,
                        uint32_t transTime, int32_t loop, int32_t exChild) {
-  RefreshAnims(c);
-  const AnimData* a = GuardedAnim(c, limb, animId);
+  float last;
+  const AnimData* a = BeginPlayback(c, limb, animId, &last);
   if (!a) return;
-  const float last = LastKeyTime(a, limb);
   for (uint32_t i = 1; i < SelectionBound(c, a); ++i) {
     if (!Selected(c, limb, i, exChild)) continue;
     OacLimbTrans& tr = c->limbTrans[i];

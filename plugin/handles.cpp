@@ -75,12 +75,14 @@ void* HandleLookup(uint32_t handle, HandleKind kind) {
   return s && s->kind == kind ? s->record : nullptr;
 }
 
-void HandleRelease(uint32_t handle) {
+void* HandleRelease(uint32_t handle, HandleKind kind) {
   Slot* s = Find(handle);
-  if (!s) return;
-  if (s->kind < 3) ++g_releases[s->kind];
+  if (!s || s->kind != kind) return nullptr;
+  void* record = s->record;
+  ++g_releases[kind];
   s->kind = 0;  // tombstone: keeps later probes going
   s->record = nullptr;
+  return record;
 }
 
 uint32_t HandleReleaseCount(HandleKind kind) { return kind < 3 ? g_releases[kind] : 0; }

@@ -19,8 +19,9 @@ uint32_t HandleRegister(void* record, HandleKind kind);
 // The record of a live handle of that kind, or null.
 void* HandleLookup(uint32_t handle, HandleKind kind);
 
-// Forgets a handle; later lookups of it answer null.
-void HandleRelease(uint32_t handle);
+// Forgets a live handle of that kind and returns its record (for the caller to free); null, with
+// nothing forgotten, for any other value. Later lookups of it answer null.
+void* HandleRelease(uint32_t handle, HandleKind kind);
 
 // Counts releases of handles of one kind. A holder of handles that saw the same count before can
 // keep trusting what it looked up then, without looking up again.

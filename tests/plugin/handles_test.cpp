@@ -16,11 +16,11 @@ TEST(Handles, LiveHandlesRoundTripAndDeadOnesAnswerNull) {
     EXPECT_EQ(HandleLookup(handles[i], kHandleOac), nullptr);  // wrong kind
   }
   const uint32_t before = HandleReleaseCount(kHandleAnim);
-  for (size_t i = 0; i < handles.size(); i += 2) HandleRelease(handles[i]);
+  for (size_t i = 0; i < handles.size(); i += 2) HandleRelease(handles[i], kHandleAnim);
   EXPECT_EQ(HandleReleaseCount(kHandleAnim), before + 150);
   for (size_t i = 0; i < handles.size(); ++i)
     EXPECT_EQ(HandleLookup(handles[i], kHandleAnim), i % 2 ? &records[i] : nullptr);
-  for (size_t i = 1; i < handles.size(); i += 2) HandleRelease(handles[i]);
+  for (size_t i = 1; i < handles.size(); i += 2) HandleRelease(handles[i], kHandleAnim);
   EXPECT_EQ(HandleLookup(0, kHandleAnim), nullptr);
   EXPECT_EQ(HandleLookup(12345, kHandleAnim), nullptr);
 }
