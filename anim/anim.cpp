@@ -6,4 +6,7 @@ void AnimKeySet(AnimKey* key, const Mat4& matrix, uint32_t time) {
   AnimKeyRefresh(key);
 }
 
-void AnimKeyRefresh(AnimKey* key) { QuatFromMatrix(&key->rotation, key->matrix); }
+void AnimKeyRefresh(AnimKey* key) {
+  QuatFromMatrix(&key->rotation, key->matrix);
+  key->rigid = MatIsRigid(key->matrix) ? 1 : 0;
+}

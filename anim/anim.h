@@ -11,6 +11,7 @@ struct AnimKey {
   uint32_t time;   // frame number; converted to float as an unsigned value
   Quat rotation;   // QuatFromMatrix(matrix), kept beside the key so sampling need not redo it.
                    // Whoever changes matrix calls AnimKeySet (or AnimKeyRefresh) to keep it true.
+  uint32_t rigid;  // MatIsRigid(matrix): 1 for a rotation and translation only; kept likewise
 };
 
 struct AnimRotKey {
@@ -50,5 +51,5 @@ struct AnimData {
 
 // Sets a key's matrix and time and the decomposition kept beside it.
 void AnimKeySet(AnimKey* key, const Mat4& matrix, uint32_t time);
-// Recomputes the decomposition after key->matrix was written directly.
+// Recomputes the decomposition and the rigid flag after key->matrix was written directly.
 void AnimKeyRefresh(AnimKey* key);

@@ -3,17 +3,11 @@
 #include <math.h>
 #include <string.h>
 
+#include "math/xsimd.h"
+
 const Mat4 kIdentity = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
 
-void MatMultiply(Mat4* out, const Mat4& a, const Mat4& b) {
-  Mat4 r;
-  for (int i = 0; i < 4; ++i) {
-    const float a0 = a.m[4 * i], a1 = a.m[4 * i + 1], a2 = a.m[4 * i + 2], a3 = a.m[4 * i + 3];
-    for (int j = 0; j < 4; ++j)
-      r.m[4 * i + j] = a0 * b.m[j] + a1 * b.m[4 + j] + a2 * b.m[8 + j] + a3 * b.m[12 + j];
-  }
-  *out = r;
-}
+void MatMultiply(Mat4* out, const Mat4& a, const Mat4& b) { xsimd::Multiply(out->m, a.m, b.m); }
 
 void MatInverse(Mat4* out, const Mat4& src) {
   const float* m = src.m;
@@ -137,48 +131,17 @@ void QuatFromMatrix(Quat* out, const Mat4& mat) {
   *out = q;
 }
 
-void MatFromQuat(Mat4* out, const Quat& q) {
-  const float xx = q.x * q.x, yy = q.y * q.y, zz = q.z * q.z;
-  const float xy = q.x * q.y, xz = q.x * q.z, yz = q.y * q.z;
-  const float wx = q.w * q.x, wy = q.w * q.y, wz = q.w * q.z;
-  float* m = out->m;
-  m[0] = 1.0f - 2.0f * (yy + zz);
-  m[1] = 2.0f * (xy + wz);
-  m[2] = 2.0f * (xz - wy);
-  m[3] = 0.0f;
-  m[4] = 2.0f * (xy - wz);
-  m[5] = 1.0f - 2.0f * (xx + zz);
-  m[6] = 2.0f * (yz + wx);
-  m[7] = 0.0f;
-  m[8] = 2.0f * (xz + wy);
-  m[9] = 2.0f * (yz - wx);
-  m[10] = 1.0f - 2.0f * (xx + yy);
-  m[11] = 0.0f;
-  m[12] = 0.0f;
-  m[13] = 0.0f;
-  m[14] = 0.0f;
-  m[15] = 1.0f;
+void MatFromQuat(Mat4* out, const Quat& q) { xsimd::RotationMove(out->m, _mm_loadu_ps(&q.x), _mm_setr_ps(0, 0, 0, 1)); }
+
+void SlerpWeights(float x, float t, float* wa, float* wb) {
+  float w[4];
+  _mm_storeu_ps(w, xsimd::SlerpWeightLanes(x, t));
+  *wa = w[0];
+  *wb = w[1];
 }
 
 void QuatSlerp(Quat* out, const Quat& a, const Quat& b, float t) {
-  float dot = a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w;
-  float sign = 1.0f;
-  if (dot < 0.0f) {
-    sign = -1.0f;
-    dot = -dot;
-  }
-  float ka = 1.0f - t, kb = t;
-  if (1.0f - dot > 0.001f) {
-    const float theta = acosf(dot);
-    const float inv = 1.0f / sinf(theta);
-    ka = sinf(theta * ka) * inv;
-    kb = sinf(theta * kb) * inv;
-  }
-  kb *= sign;
-  out->x = ka * a.x + kb * b.x;
-  out->y = ka * a.y + kb * b.y;
-  out->z = ka * a.z + kb * b.z;
-  out->w = ka * a.w + kb * b.w;
+  _mm_storeu_ps(&out->x, xsimd::Slerp(_mm_loadu_ps(&a.x), _mm_loadu_ps(&b.x), t));
 }
 
 void QuatInverse(Quat* out, const Quat& q) {
@@ -208,4 +171,20 @@ float MatRowLength(const Mat4& m, int r) {
   const float* row = m.m + 4 * r;
   const float sum = row[0] * row[0] + row[1] * row[1] + row[2] * row[2];
   return sqrtf(sum);
+}
+
+bool MatIsRigid(const Mat4& mat) {
+  const float* m = mat.m;
+  if (m[3] != 0.0f || m[7] != 0.0f || m[11] != 0.0f || m[15] != 1.0f) return false;
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j <= i; ++j) {
+      const double d = static_cast<double>(m[i]) * m[j] + static_cast<double>(m[4 + i]) * m[4 + j] +
+                       static_cast<double>(m[8 + i]) * m[8 + j] - (i == j ? 1.0 : 0.0);
+      if (!(fabs(d) <= kRigidTolerance)) return false;
+    }
+  }
+  const double det = static_cast<double>(m[0]) * (static_cast<double>(m[5]) * m[10] - static_cast<double>(m[6]) * m[9]) -
+                     static_cast<double>(m[1]) * (static_cast<double>(m[4]) * m[10] - static_cast<double>(m[6]) * m[8]) +
+                     static_cast<double>(m[2]) * (static_cast<double>(m[4]) * m[9] - static_cast<double>(m[5]) * m[8]);
+  return det > 0.0;
 }

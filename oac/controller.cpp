@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <new>
+
 #include "objutil/limbtree.h"
 #include "plugin/handles.h"
 
@@ -13,6 +15,21 @@ namespace {
 template <class T>
 T* AllocArray(uint32_t n) {
   return static_cast<T*>(calloc(n ? n : 1, sizeof(T)));
+}
+
+// Arrays the update walks limb by limb start on a cache line, so no record straddles one needlessly.
+const std::align_val_t kLineAlign{64};
+
+template <class T>
+T* AllocLines(uint32_t n) {
+  const size_t bytes = static_cast<size_t>(n ? n : 1) * sizeof(T);
+  void* p = ::operator new[](bytes, kLineAlign);
+  memset(p, 0, bytes);
+  return static_cast<T*>(p);
+}
+
+void FreeLines(void* p) {
+  if (p) ::operator delete[](p, kLineAlign);
 }
 
 }  // namespace
@@ -31,9 +48,14 @@ OacData* OacAlloc(const HostObject& obj, uint32_t n) {
   c->limbReference = AllocArray<int32_t>(n);
   c->playAnim = AllocArray<const AnimData*>(n);
   c->transAnim = AllocArray<const AnimData*>(n);
-  c->cache = AllocArray<OacLimbCache>(n);
+  c->playPose = AllocLines<Pose>(n);
+  c->transPose = AllocLines<Pose>(n);
+  c->blendPose = AllocLines<Pose>(n);
+  c->orderMarks = AllocArray<uint8_t>(n);
+  c->transform = AllocLines<OacTransformCache>(n);
+  c->local = AllocLines<OacLocalCache>(n);
   for (uint32_t i = 0; i < n; ++i) {
-    c->limbPlay[i].pose = kIdentity;
+    c->playPose[i] = kIdentityPose;
     c->localMatrices[i] = kIdentity;
     c->limbLinks[i].childFlags = AllocArray<uint32_t>(n);
     c->limbActive[i] = 1;
@@ -126,7 +148,12 @@ void OacFree(OacData* c) {
   free(c->limbActive);
   free(c->playAnim);
   free(c->transAnim);
-  free(c->cache);
+  FreeLines(c->playPose);
+  FreeLines(c->transPose);
+  FreeLines(c->blendPose);
+  free(c->orderMarks);
+  FreeLines(c->transform);
+  FreeLines(c->local);
   free(c);
 }
 
@@ -204,7 +231,8 @@ void OacGlobalRotateLimb(OacData* c, uint32_t limb, float x, float y, float z) {
   MatMultiply(&r, r, q);
   MatInverse(&q, *AsMat4(HostLimb(o, limb)->localMatrix));
   ClearTranslation(&q);
-  MatMultiply(&c->limbPlay[limb].pose, r, q);
+  MatMultiply(&r, r, q);
+  PoseFromMatrix(&c->playPose[limb], r);
 }
 
 void HostGlobalRotateLimb(const HostObject& obj, uint32_t limb, float x, float y, float z) {

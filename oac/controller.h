@@ -14,6 +14,7 @@
 #include <stdint.h>
 
 #include "anim/anim.h"
+#include "oac/sample.h"
 #include "math/xmath.h"
 #include "plugin/host.h"
 
@@ -25,10 +26,12 @@ struct OacLimbPlay {
   float currentFrame;   // frame reached; 0
   float speed;          // frames per second (negative plays backwards); 0
   uint8_t looping;      // 1 = the frame wraps within the range, 0 = it stops at the end
-  uint8_t active;       // 1 = the update advances and samples; 0 = the limb holds `pose`
-  Mat4 pose;            // last sampled pose, or the pose a command put there; identity
+  uint8_t active;       // 1 = the update advances and samples; 0 = the limb holds its pose
   uint32_t keyHint;     // matrix key index of the last sampling; 0
 };
+// The play pose of a limb (the last sampled pose, or the pose a command put there; identity at
+// first) is kept apart from these fields, in OacData::playPose, so that the fields the update reads
+// for every limb lie close together.
 
 // Transition state of one limb.
 struct OacLimbTrans {
@@ -36,12 +39,10 @@ struct OacLimbTrans {
   float startFrame, endFrame, currentFrame, speed;  // as in OacLimbPlay; 0
   uint8_t looping;      // as in OacLimbPlay
   uint8_t active;       // 1 = a transition is running
-  uint8_t blended;      // 1 = `blendPose` holds the blend of the running transition
+  uint8_t blended;      // 1 = OacData::blendPose holds the blend of the running transition
   uint32_t totalTime;   // length in milliseconds
   uint32_t timeUsed;    // milliseconds elapsed, at most totalTime after an update
   float interpol;       // factor of the last update, timeUsed / totalTime
-  Mat4 fromPose;        // play pose that entered the last blend (unset before the first)
-  Mat4 blendPose;       // pose the last blend gave, before the limb's own transform
   uint32_t keyHint;     // as in OacLimbPlay
 };
 
@@ -51,15 +52,26 @@ struct LimbLink {
   uint32_t* childFlags;  // limbCount entries: 1 when limb j descends from this limb, else 0
 };
 
-// Work the update would redo every frame with the same result, kept per limb with its inputs.
-struct OacLimbCache {
-  float transformKey[9];  // limbScale, limbRotation, limbOffset the transform was built from
-  Mat4 transform;         // MatCompose of them
-  uint8_t transformValid;
-  uint8_t inverseValid;
-  Mat4 inverseKey;        // localMatrix the inverse was taken of
-  Mat4 inverse;           // MatInverse(inverseKey)
+// Work the update would redo every frame with the same result, kept per limb with its inputs and
+// reused only while the inputs hold the very same bits.
+// The limb's own transform U = S x Rx x Ry x Rz x T of the host's limbOffset, limbScale and
+// limbRotation (nine floats in a row in the host's limb record).
+struct OacTransformCache {
+  float key[9];    // limbOffset, limbScale, limbRotation that `u` was built from
+  uint32_t state;  // kTransformNone, kTransformBuilt, or kTransformIdentity (built and U = I)
+  Mat4 u;
 };
+enum : uint32_t { kTransformNone = 0, kTransformBuilt = 1, kTransformIdentity = 2 };
+
+// The limb's localMatrix M as a transition last saw it: whether it is rigid, and its inverse once a
+// blend that is not rigid needed it.
+struct OacLocalCache {
+  Mat4 m;          // the localMatrix these facts are about
+  Mat4 inverse;    // MatInverse(m), when state has kLocalInverse
+  uint32_t state;  // 0 = nothing known yet, else kLocalKnown, plus kLocalRigid and kLocalInverse
+  uint32_t pad[3];
+};
+enum : uint32_t { kLocalKnown = 1, kLocalRigid = 2, kLocalInverse = 4 };
 
 struct OacData {
   uint32_t objectNumber;        // host object number given at creation
@@ -78,8 +90,15 @@ struct OacData {
   const AnimData** playAnim;    // [limbCount]
   const AnimData** transAnim;   // [limbCount]
   uint32_t animReleases;        // HandleReleaseCount(kHandleAnim) when the pointers were resolved
-  OacLimbCache* cache;          // [limbCount]
+  Pose* playPose;               // [limbCount] play pose of each limb; identity (64-byte aligned)
+  Pose* transPose;              // [limbCount] transition pose sampled by the running update
+  Pose* blendPose;              // [limbCount] pose of the last blend, before the limb transform
+  OacTransformCache* transform; // [limbCount]
+  OacLocalCache* local;         // [limbCount]
+  uint32_t orderState;          // kOrderUnknown until the update has looked at updateOrder
+  uint8_t* orderMarks;          // [limbCount] all 0: room to mark limbs while looking
 };
+enum : uint32_t { kOrderUnknown = 0, kOrderDistinct = 1, kOrderRepeats = 2 };
 
 // --- Lifecycle ---------------------------------------------------------------------------------
 // A record of n limbs at its fresh values: idle play and transition states with identity poses,

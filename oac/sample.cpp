@@ -1,5 +1,7 @@
 #include "oac/sample.h"
 
+#include "math/xsimd.h"
+
 namespace {
 
 inline float TimeF(uint32_t t) { return static_cast<float>(t); }
@@ -55,25 +57,25 @@ uint32_t FindKeyIndex(const AnimData* anim, uint32_t limb, int kind, float time)
   return FindKeyIndexInTrack(&anim->tracks[limb], kind, time);
 }
 
-void BlendWithRotations(Mat4* out, const Mat4& a, const Quat& qa, const Mat4& b, const Quat& qb, float s) {
+void BlendWithRotations(Mat4* out, const Mat4& a, const Quat& qa, const Mat4& b, const Quat& qb, float s,
+                        Quat* rotation) {
   if (s <= 0.0f) {
     *out = a;
+    if (rotation) *rotation = qa;
     return;
   }
   if (s >= 1.0f) {
     *out = b;
+    if (rotation) *rotation = qb;
     return;
   }
-  Quat q;
-  QuatSlerp(&q, qa, qb, s);
-  const float x = a.m[12] + (b.m[12] - a.m[12]) * s;
-  const float y = a.m[13] + (b.m[13] - a.m[13]) * s;
-  const float z = a.m[14] + (b.m[14] - a.m[14]) * s;
-  MatFromQuat(out, q);
-  out->m[12] = x;
-  out->m[13] = y;
-  out->m[14] = z;
-  out->m[15] = 1.0f;
+  const __m128 q = xsimd::Slerp(_mm_loadu_ps(&qa.x), _mm_loadu_ps(&qb.x), s);
+  if (rotation) _mm_storeu_ps(&rotation->x, q);
+  // Translation rows a + (b - a) s, with _44 = 1.
+  const __m128 ta = _mm_loadu_ps(a.m + 12);
+  __m128 move = _mm_add_ps(ta, _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(b.m + 12), ta), _mm_set1_ps(s)));
+  move = _mm_shuffle_ps(move, _mm_unpackhi_ps(move, _mm_set1_ps(1.0f)), _MM_SHUFFLE(3, 0, 1, 0));
+  xsimd::RotationMove(out->m, q, move);
 }
 
 void BlendMatrices(Mat4* out, const Mat4& a, const Mat4& b, float s) {
@@ -95,15 +97,35 @@ void BlendKeys(Mat4* out, const AnimKey& a, const AnimKey& b, float s) {
   BlendWithRotations(out, a.matrix, a.rotation, b.matrix, b.rotation, s);
 }
 
-void SampleTrack(Mat4* out, const AnimTrack* track, float f, float speed, uint32_t* hint) {
+namespace {
+
+void KeyPose(Pose* out, const AnimKey& k) {
+  out->m = k.matrix;
+  out->q = k.rotation;
+  out->rigid = k.rigid;
+}
+
+}  // namespace
+
+const Pose kIdentityPose = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}, {0, 0, 0, 1}, 1, {0, 0, 0}};
+
+void PoseFromMatrix(Pose* out, const Mat4& m) {
+  out->m = m;
+  out->rigid = MatIsRigid(m) ? 1 : 0;
+  if (out->rigid) QuatFromMatrix(&out->q, m);
+  else out->q = Quat{0, 0, 0, 1};
+}
+
+void SamplePose(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint) {
   const uint32_t c = track->keyCount;
   const AnimKey* k = track->keys;
   if (c < 2) {
-    *out = c ? k[0].matrix : kIdentity;
+    if (c) KeyPose(out, k[0]);
+    else *out = kIdentityPose;
     return;
   }
   if (f > TimeF(k[c - 1].time)) {
-    *out = k[c - 1].matrix;
+    KeyPose(out, k[c - 1]);
     return;
   }
   const uint32_t h = *hint;
@@ -120,9 +142,24 @@ void SampleTrack(Mat4* out, const AnimTrack* track, float f, float speed, uint32
     j = MatrixIndex(k, c, f);
   }
   *hint = j;
-  const float t0 = TimeF(k[j].time), t1 = TimeF(k[j + 1].time);
+  const AnimKey& a = k[j];
+  const AnimKey& b = k[j + 1];
+  const float t0 = TimeF(a.time), t1 = TimeF(b.time);
   const float s = t1 == t0 ? 0.0f : (f - t0) / (t1 - t0);
-  BlendKeys(out, k[j], k[j + 1], s);
+  if (s <= 0.0f) {
+    KeyPose(out, a);
+  } else if (s >= 1.0f) {
+    KeyPose(out, b);
+  } else {
+    BlendWithRotations(&out->m, a.matrix, a.rotation, b.matrix, b.rotation, s, &out->q);
+    out->rigid = a.rigid & b.rigid;
+  }
+}
+
+void SampleTrack(Mat4* out, const AnimTrack* track, float f, float speed, uint32_t* hint) {
+  Pose p;
+  SamplePose(&p, track, f, speed, hint);
+  *out = p.m;
 }
 
 void SampleMatrixTrack(Mat4* out, const AnimData* anim, uint32_t limb, float f, float speed, uint32_t* hint) {

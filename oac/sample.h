@@ -28,13 +28,31 @@ uint32_t FindKeyIndexInTrack(const AnimTrack* track, int kind, float time);
 void BlendMatrices(Mat4* out, const Mat4& a, const Mat4& b, float s);
 // The same for two keys, using the rotations kept beside them.
 void BlendKeys(Mat4* out, const AnimKey& a, const AnimKey& b, float s);
-// The same with the rotations of a and b given.
-void BlendWithRotations(Mat4* out, const Mat4& a, const Quat& qa, const Mat4& b, const Quat& qb, float s);
+// The same with the rotations of a and b given; `rotation`, when not null, receives the rotation
+// of the result (qa, qb or their slerp).
+void BlendWithRotations(Mat4* out, const Mat4& a, const Quat& qa, const Mat4& b, const Quat& qb, float s,
+                        Quat* rotation = nullptr);
 
-// The matrix of a track's matrix keys at frame f. Past the last key: the last key. Otherwise
+// A pose as the update carries it: the matrix and, for a rigid one, its rotation as a quaternion,
+// so that a blend of two rigid poses needs no decomposition.
+struct Pose {
+  Mat4 m;
+  Quat q;          // the rotation of m (the key's, or the slerp that built m); valid when rigid
+  uint32_t rigid;  // 1 when m is rigid (MatIsRigid), else 0
+  uint32_t pad[3];
+};
+
+// A pose holding m: rigid, with m's rotation, when MatIsRigid(m).
+void PoseFromMatrix(Pose* out, const Mat4& m);
+extern const Pose kIdentityPose;
+
+// The pose of a track's matrix keys at frame f. Past the last key: the last key. Otherwise
 // the interval is taken from the hint when it holds f, else the next one in the direction of
 // `speed`, else (speed 0) the hint as it stands, else a bisection; the interval found becomes the
-// new hint. A track with one key gives that key, one without keys the identity.
+// new hint. A track with one key gives that key, one without keys the identity. A blend of two
+// rigid keys is rigid.
+void SamplePose(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint);
+// The matrix of SamplePose.
 void SampleTrack(Mat4* out, const AnimTrack* track, float f, float speed, uint32_t* hint);
 // SampleTrack on the track of `limb` (which must be below anim->limbCount).
 void SampleMatrixTrack(Mat4* out, const AnimData* anim, uint32_t limb, float f, float speed, uint32_t* hint);

@@ -4,9 +4,11 @@
 // frame (wrapping or stopping once at the range ends), samples the play animation, blends a running
 // transition into the play pose in the frame of the limb's own localMatrix, multiplies in the limb's
 // own transform (scale, rotation, offset) and writes the result into the referenced host limb.
+#include <stddef.h>
 #include <string.h>
 
 #include "anim/animfile.h"
+#include "math/xsimd.h"
 #include "oac/controller.h"
 #include "oac/sample.h"
 #include "plugin/handles.h"
@@ -25,10 +27,30 @@ void RefreshAnims(OacData* c) {
   }
 }
 
-// Moves a frame by speed x time / 1000 and wraps or stops it once at the range ends. True when a
-// range without looping was used up.
-bool AdvanceFrame(float* current, float start, float end, float speed, uint8_t looping, uint32_t time) {
-  const float d = static_cast<float>(speed / 1000.0 * static_cast<double>(time));
+// The advance of a frame in one update, speed x time / 1000 in double precision rounded to
+// single, worked out once per distinct speed: the limbs of a controller mostly share their
+// animation's speed, and the division is the slowest step of the advance.
+struct FrameStep {
+  explicit FrameStep(uint32_t t) : time(t) {}
+  float Of(float speed) {
+    uint32_t bits;
+    memcpy(&bits, &speed, sizeof bits);
+    if (!known || bits != speedBits) {
+      speedBits = bits;
+      step = static_cast<float>(speed / 1000.0 * static_cast<double>(time));
+      known = true;
+    }
+    return step;
+  }
+  uint32_t time;
+  uint32_t speedBits = 0;
+  float step = 0.0f;
+  bool known = false;
+};
+
+// Moves a frame by d and wraps or stops it once at the range ends. True when a range without
+// looping was used up.
+bool AdvanceFrame(float* current, float start, float end, float d, uint8_t looping) {
   float f = *current + d;
   bool stopped = false;
   if (f > end) {
@@ -51,33 +73,95 @@ bool AdvanceFrame(float* current, float start, float end, float speed, uint8_t l
   return stopped;
 }
 
-// The limb's own transform S x Rx x Ry x Rz x T, rebuilt only when its inputs changed.
-const Mat4& LimbTransform(OacLimbCache* k, const sLimb* limb) {
-  float key[9];
-  memcpy(key, limb->limbScale, sizeof(float) * 3);
-  memcpy(key + 3, limb->limbRotation, sizeof(float) * 3);
-  memcpy(key + 6, limb->limbOffset, sizeof(float) * 3);
-  if (!k->transformValid || memcmp(key, k->transformKey, sizeof key) != 0) {
-    MatCompose(&k->transform, limb->limbScale, limb->limbRotation, limb->limbOffset);
-    memcpy(k->transformKey, key, sizeof key);
-    k->transformValid = 1;
+// The host keeps limbOffset, limbScale and limbRotation as nine floats in a row.
+static_assert(offsetof(sLimb, limbScale) == offsetof(sLimb, limbOffset) + 12 &&
+                  offsetof(sLimb, limbRotation) == offsetof(sLimb, limbOffset) + 24,
+              "limb transform fields are contiguous");
+
+// The limb's own transform U = S x Rx x Ry x Rz x T, rebuilt only when the host's fields changed;
+// null when U is the identity (then F = P needs no product).
+const Mat4* LimbTransform(OacTransformCache* k, const sLimb* limb) {
+  const float* in = limb->limbOffset;
+  if (k->state == kTransformNone || !xsimd::SameBits16(in, k->key) || !xsimd::SameBits16(in + 4, k->key + 4) ||
+      memcmp(in + 8, k->key + 8, sizeof(float)) != 0) {
+    memcpy(k->key, in, sizeof k->key);
+    MatCompose(&k->u, limb->limbScale, limb->limbRotation, limb->limbOffset);
+    bool identity = true;
+    for (int i = 0; i < 16; ++i) identity = identity && k->u.m[i] == kIdentity.m[i];
+    k->state = identity ? kTransformIdentity : kTransformBuilt;
   }
-  return k->transform;
+  return k->state == kTransformIdentity ? nullptr : &k->u;
 }
 
-// Inverse of the limb's localMatrix, recomputed only when that matrix changed.
-const Mat4& LocalInverse(OacLimbCache* k, const Mat4& m) {
-  if (!k->inverseValid || memcmp(&k->inverseKey, &m, sizeof m) != 0) {
-    k->inverseKey = m;
-    MatInverse(&k->inverse, m);
-    k->inverseValid = 1;
+// What a transition needs to know of the limb's localMatrix M, worked out again only when M's
+// bits changed: whether it is rigid, and (for a blend that is not) its inverse.
+uint32_t LocalFacts(OacLocalCache* k, const Mat4& m) {
+  if (!(k->state & kLocalKnown) || !xsimd::SameBits(k->m, m)) {
+    k->m = m;
+    k->state = kLocalKnown | (MatIsRigid(m) ? kLocalRigid : 0u);
+  }
+  return k->state;
+}
+
+const Mat4& LocalInverse(OacLocalCache* k) {
+  if (!(k->state & kLocalInverse)) {
+    MatInverse(&k->inverse, k->m);
+    k->state |= kLocalInverse;
   }
   return k->inverse;
 }
 
-// Transition stage of limb l: advances the transition, blends its pose into *pose in the frame of
-// the limb's localMatrix m and hands a completed transition over to the play record. Returns the
-// blended pose.
+// The blend of two rigid poses P and T at factor s in the frame of a rigid localMatrix M, worked
+// on quaternions instead of 4x4 products. A rigid matrix has rotation R and translation row t and
+// maps a point p to p R + t; slerp(qa, qb, s) turned by a fixed rotation on either side is the
+// slerp of the turned quaternions, and a lerp commutes with an affine map.
+//   modelType 1: blend(P M, T M, s) M^-1. P M and T M are P and T turned by R_M and moved by
+//     the same affine map x -> x R_M + t_M; M^-1 undoes both, so the result is blend(P, T, s).
+//   other types: M^-1 blend(M P, M T, s). M P has rotation R_M R_P and translation t_M R_P + t_P.
+//     The rotation R_M cancels against M^-1, leaving R_s = slerp(R_P, R_T, s); the lerped
+//     translation t_M ((1 - s) R_P + s R_T) + lerp(t_P, t_T, s), taken through M^-1 (which
+//     subtracts t_M R_s after cancelling R_M), is lerp(t_P, t_T, s) + t_M ((1-s) R_P + s R_T - R_s).
+// At s <= 0 both give P and at s >= 1 both give T, as the blend itself does.
+void RigidBlend(Pose* out, const Pose& p, const Pose& t, float s, bool modelOne, const Mat4& m) {
+  if (s <= 0.0f) {
+    *out = p;
+    return;
+  }
+  if (s >= 1.0f) {
+    *out = t;
+    return;
+  }
+  BlendWithRotations(&out->m, p.m, p.q, t.m, t.q, s, &out->q);
+  out->rigid = 1;
+  if (modelOne) return;
+  const float* tm = m.m + 12;
+  const float r = 1.0f - s;
+  for (int j = 0; j < 3; ++j) {
+    float d = 0.0f;
+    for (int i = 0; i < 3; ++i) d += tm[i] * (r * p.m.m[4 * i + j] + s * t.m.m[4 * i + j] - out->m.m[4 * i + j]);
+    out->m.m[12 + j] += d;
+  }
+}
+
+// The same blend with the products written out, for poses or a localMatrix with scale or a mirror.
+void MatrixBlend(Pose* out, const Pose& p, const Pose& t, float s, bool modelOne, OacLocalCache* k) {
+  const Mat4& m = k->m;
+  const Mat4& inv = LocalInverse(k);
+  Mat4 a, b, blend;
+  if (modelOne) {
+    MatMultiply(&a, p.m, m);
+    MatMultiply(&b, t.m, m);
+    BlendMatrices(&blend, a, b, s);
+    MatMultiply(&out->m, blend, inv);
+  } else {
+    MatMultiply(&a, m, p.m);
+    MatMultiply(&b, m, t.m);
+    BlendMatrices(&blend, a, b, s);
+    MatMultiply(&out->m, inv, blend);
+  }
+  out->rigid = 0;
+}
+
 // The play record takes over the transition's animation, range, frame and speed (when a
 // transition completes, or is cut short by a new one); the caller settles the flags and the pose.
 void TakeOverRange(OacData* c, uint32_t l) {
@@ -92,37 +176,94 @@ void TakeOverRange(OacData* c, uint32_t l) {
   c->playAnim[l] = c->transAnim[l];
 }
 
-const Mat4* BlendTransition(OacData* c, uint32_t l, const AnimData* anim, const Mat4* pose, const Mat4& m,
-                            uint32_t time) {
-  OacLimbTrans& tr = c->limbTrans[l];
-  AdvanceFrame(&tr.currentFrame, tr.startFrame, tr.endFrame, tr.speed, tr.looping, time);
-  tr.timeUsed += time;
-  if (tr.timeUsed > tr.totalTime) tr.timeUsed = tr.totalTime;
-  tr.interpol = tr.totalTime == 0 ? 1.0f : static_cast<float>(static_cast<double>(tr.timeUsed) / tr.totalTime);
-  Mat4 target, a, b, blend;
-  SampleMatrixTrack(&target, anim, l, tr.currentFrame, tr.speed, &tr.keyHint);
-  tr.fromPose = *pose;
-  const Mat4& inv = LocalInverse(&c->cache[l], m);
-  if (c->modelType == 1) {
-    MatMultiply(&a, *pose, m);
-    MatMultiply(&b, target, m);
-    BlendMatrices(&blend, a, b, tr.interpol);
-    MatMultiply(&tr.blendPose, blend, inv);
-  } else {
-    MatMultiply(&a, m, *pose);
-    MatMultiply(&b, m, target);
-    BlendMatrices(&blend, a, b, tr.interpol);
-    MatMultiply(&tr.blendPose, inv, blend);
+// Whether the update processes limb l: a limb that is switched off, out of range or refers to a
+// host limb beyond the object is left alone.
+inline bool Processed(const OacData* c, uint32_t l, uint32_t n, uint32_t hostCount) {
+  return l < n && c->limbActive[l] == 1 && static_cast<uint32_t>(c->limbReference[l]) < hostCount;
+}
+
+// The transition of limb l is blended in this update (its animation exists and has the limb).
+inline const AnimData* BlendingAnim(const OacData* c, uint32_t l) {
+  const AnimData* a = c->transAnim[l];
+  return c->limbTrans[l].active && a && l < a->limbCount ? a : nullptr;
+}
+
+// First stage of a limb: advances its play frame and samples the play pose into playPose[l]; for
+// a running transition, advances its frame and time and samples its pose into transPose[l]. Works
+// on limb l's own records only.
+void AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step) {
+  OacLimbPlay& play = c->limbPlay[l];
+  const AnimData* playAnim = c->playAnim[l];
+  if (play.active && playAnim && l < playAnim->limbCount) {
+    if (AdvanceFrame(&play.currentFrame, play.startFrame, play.endFrame, step->Of(play.speed), play.looping))
+      play.active = 0;
+    SamplePose(&c->playPose[l], &playAnim->tracks[l], play.currentFrame, play.speed, &play.keyHint);
   }
+  if (const AnimData* transAnim = BlendingAnim(c, l)) {
+    OacLimbTrans& tr = c->limbTrans[l];
+    AdvanceFrame(&tr.currentFrame, tr.startFrame, tr.endFrame, step->Of(tr.speed), tr.looping);
+    tr.timeUsed += step->time;
+    if (tr.timeUsed > tr.totalTime) tr.timeUsed = tr.totalTime;
+    tr.interpol = tr.totalTime == 0 ? 1.0f : static_cast<float>(static_cast<double>(tr.timeUsed) / tr.totalTime);
+    SamplePose(&c->transPose[l], &transAnim->tracks[l], tr.currentFrame, tr.speed, &tr.keyHint);
+  }
+}
+
+// Blends limb l's sampled transition pose into its play pose in the frame of the limb's
+// localMatrix, and hands a completed transition over to the play record. Returns the blend.
+const Pose* BlendTransition(OacData* c, uint32_t l, const sLimb* limb) {
+  OacLimbTrans& tr = c->limbTrans[l];
+  const Pose& p = c->playPose[l];
+  const Pose& target = c->transPose[l];
+  Pose& out = c->blendPose[l];
+  OacLocalCache* k = &c->local[l];
+  const bool modelOne = c->modelType == 1;
+  if ((LocalFacts(k, *AsMat4(limb->localMatrix)) & kLocalRigid) && p.rigid && target.rigid)
+    RigidBlend(&out, p, target, tr.interpol, modelOne, k->m);
+  else
+    MatrixBlend(&out, p, target, tr.interpol, modelOne, k);
   tr.blended = 1;
   if (tr.timeUsed == tr.totalTime) {
-    OacLimbPlay& play = c->limbPlay[l];
     TakeOverRange(c, l);
-    play.active = 1;
-    play.pose = tr.blendPose;
+    c->limbPlay[l].active = 1;
+    c->playPose[l] = out;
     tr.active = 0;
   }
-  return &tr.blendPose;
+  return &out;
+}
+
+// Second stage of a limb: the transition blend, then F = P x U into localMatrices[l] and into the
+// animMatrix of the host limb that l refers to.
+void BlendAndWrite(OacData* c, uint32_t l, sObject* o) {
+  const sLimb* limb = HostLimb(o, l);
+  const Pose* pose = &c->playPose[l];
+  if (c->limbTrans[l].active) {
+    if (BlendingAnim(c, l)) pose = BlendTransition(c, l, limb);
+    else if (!c->transAnim[l] && c->limbTrans[l].blended)
+      pose = &c->blendPose[l];  // its animation was deleted mid-way: hold the last blend
+  }
+  Mat4& out = c->localMatrices[l];
+  const Mat4* u = LimbTransform(&c->transform[l], limb);
+  if (u) MatMultiply(&out, pose->m, *u);
+  else xsimd::Copy(out.m, pose->m.m);
+  xsimd::Copy(HostLimb(o, static_cast<uint32_t>(c->limbReference[l]))->animMatrix, out.m);
+}
+
+// Whether every limb appears at most once in the update order (a controller file may repeat one).
+bool OrderIsDistinct(OacData* c) {
+  if (c->orderState == kOrderUnknown) {
+    uint8_t* seen = c->orderMarks;
+    bool distinct = true;
+    for (uint32_t i = 0; i < c->limbCount; ++i) {
+      const uint32_t l = c->updateOrder[i];
+      if (l >= c->limbCount) continue;
+      distinct = distinct && !seen[l];
+      seen[l] = 1;
+    }
+    memset(seen, 0, c->limbCount);
+    c->orderState = distinct ? kOrderDistinct : kOrderRepeats;
+  }
+  return c->orderState == kOrderDistinct;
 }
 
 }  // namespace
@@ -132,36 +273,28 @@ void OacUpdate(OacData* c, uint32_t time) {
   sObject* o = c->object.rec;
   const uint32_t hostCount = o->limbCount;
   const uint32_t n = OacLimbBound(c);
+  const uint32_t* order = c->updateOrder;
+  FrameStep step(time);
   bool wrote = false;
-  for (uint32_t i = 0; i < n; ++i) {
-    const uint32_t l = c->updateOrder[i];
-    if (l >= n || c->limbActive[l] != 1) continue;
-    const uint32_t ref = static_cast<uint32_t>(c->limbReference[l]);
-    if (ref >= hostCount) continue;
-    const sLimb* limb = HostLimb(o, l);
-
-    OacLimbPlay& play = c->limbPlay[l];
-    const AnimData* playAnim = c->playAnim[l];
-    if (play.active && playAnim && l < playAnim->limbCount) {
-      if (AdvanceFrame(&play.currentFrame, play.startFrame, play.endFrame, play.speed, play.looping, time))
-        play.active = 0;
-      SampleMatrixTrack(&play.pose, playAnim, l, play.currentFrame, play.speed, &play.keyHint);
+  if (OrderIsDistinct(c)) {
+    // Every limb's first stage depends on its own records only, so the processor overlaps the
+    // sampling of consecutive limbs; the second stage then writes the host limbs in update order
+    // (two limbs sharing a reference: the later one wins).
+    for (uint32_t i = 0; i < n; ++i)
+      if (Processed(c, order[i], n, hostCount)) AdvanceAndSample(c, order[i], &step);
+    for (uint32_t i = 0; i < n; ++i) {
+      if (!Processed(c, order[i], n, hostCount)) continue;
+      BlendAndWrite(c, order[i], o);
+      wrote = true;
     }
-    const Mat4* pose = &play.pose;
-
-    const AnimData* transAnim = c->transAnim[l];
-    const OacLimbTrans& tr = c->limbTrans[l];
-    if (tr.active) {
-      if (transAnim && l < transAnim->limbCount)
-        pose = BlendTransition(c, l, transAnim, pose, *AsMat4(limb->localMatrix), time);
-      else if (!transAnim && tr.blended)
-        pose = &tr.blendPose;  // its animation was deleted mid-way: hold the last blend
+  } else {
+    // A limb visited twice sees its own first visit: both stages run limb by limb.
+    for (uint32_t i = 0; i < n; ++i) {
+      if (!Processed(c, order[i], n, hostCount)) continue;
+      AdvanceAndSample(c, order[i], &step);
+      BlendAndWrite(c, order[i], o);
+      wrote = true;
     }
-
-    Mat4& out = c->localMatrices[l];
-    MatMultiply(&out, *pose, LimbTransform(&c->cache[l], limb));
-    *AsMat4(HostLimb(o, ref)->animMatrix) = out;
-    wrote = true;
   }
   if (wrote) {
     HostMarkLimbsChanged(c->object);
@@ -263,7 +396,7 @@ void OacAnimTransition(OacData* c, uint32_t limb, uint32_t animId, float start, 
       OacLimbPlay& play = c->limbPlay[i];
       TakeOverRange(c, i);
       play.active = 0;
-      if (tr.blended) play.pose = tr.blendPose;
+      if (tr.blended) c->playPose[i] = c->blendPose[i];
       tr.active = 0;
     }
     FillRange(&tr, animId, a, Clamp(start, last), Clamp(current, last), OpenEnd(a, i, Clamp(end, last)), loop);
@@ -302,7 +435,7 @@ void OacSetInterpolFrame(OacData* c, uint32_t limb, uint32_t animIdA, float fram
     c->transAnim[i] = b;
     OacUpdate(c, 0);
     // The limb holds the blend it shows now (before its own transform is multiplied in).
-    if (tr.blended) play.pose = tr.blendPose;
+    if (tr.blended) c->playPose[i] = c->blendPose[i];
     play.active = 0;
     tr.active = 0;
   }
