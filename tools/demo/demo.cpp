@@ -9,9 +9,10 @@
 // 3. makes a controller, saves it and loads it back, plays the walk looping, fades the upper body
 //    into the wave over 500 ms, later holds a frame interpolated between the two, updating at 60
 //    frames per second for a few seconds;
-// 4. writes into DIR (default dist/demo): walk.xam, wave.xam, biped.oac, limbs.csv (every limb's
-//    angles and position per update, with the transition factor) and skeleton.svg (the skeleton at
-//    several moments side by side).
+// 4. writes into DIR (default dist/demo): walk.xam, wave.xam, biped.x and biped_wave.x (the biped
+//    as a model for the host, carrying the walk or the wave as matrix keys), biped.oac, limbs.csv
+//    (every limb's angles and position per update, with the transition factor) and skeleton.svg
+//    (the skeleton at several moments side by side).
 #include <math.h>
 #include <stdio.h>
 #include <string.h>
@@ -20,9 +21,11 @@
 #include <string>
 #include <vector>
 
+#include "anim/animfile.h"
 #include "math/xmath.h"
 #include "subhost/loader.h"
 #include "subhost/subhost.h"
+#include "xfile.h"
 
 namespace {
 
@@ -164,6 +167,22 @@ void ShapeAnimation(const XamoApi& x, uint32_t anim, const KeyPose* poses, size_
     for (uint32_t key = 0; key < 5; ++key)
       x.Xamo_AnimModifyKeyRot(anim, k.limb, key, k.angles[key][0], k.angles[key][1], k.angles[key][2]);
   }
+}
+
+// The sample character as a model of its own: the biped's frames with their rest matrices and
+// the saved animation `xam` as matrix keys, one tick per frame at the default play speed.
+bool WriteModel(const XamoApi& x, const sObject* obj, const char* xam, const char* setName, const char* name) {
+  std::vector<XFrame> frames(kLimbs);
+  for (uint32_t i = 0; i < kLimbs; ++i) {
+    frames[i] = {kBones[i].name, kBones[i].parent, *AsMat4(subhost::Limb(obj, i)->localMatrix), {}};
+    for (int a = 0; a < 3; ++a) frames[i].end[a] = kBones[i].end[a];
+  }
+  AnimData* anim = AnimLoadFile(PathIn(xam).c_str());
+  const bool ok = WriteXFile(PathIn(name).c_str(), frames, *anim, setName,
+                             static_cast<float>(x.Xamo_GetDefaultPlaySpeed()));
+  AnimFree(anim);
+  if (!ok) fprintf(stderr, "cannot write %s\n", PathIn(name).c_str());
+  return ok;
 }
 
 // Makes an animation from the blank file, shapes it, saves it and loads it back.
@@ -441,6 +460,9 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (!WriteModel(x, obj, "walk.xam", "walk", "biped.x") || !WriteModel(x, obj, "wave.xam", "wave", "biped_wave.x"))
+    return 1;
+
   std::string csvPath = PathIn("limbs.csv");
   FILE* csv = fopen(csvPath.c_str(), "w");
   if (!csv) {
@@ -456,6 +478,7 @@ int main(int argc, char** argv) {
   printf("controller: saved to biped.oac and loaded back; walk looping on pelvis and below\n");
   printf("%u updates at 60 per second (%.1f s); upper-body transition into the wave reached factor %.2f "
          "at %.3f s\n", outcome.updates, kEnd / 1000.0, outcome.maxFactor, outcome.factorOneAtMs / 1000.0);
-  printf("files in %s: walk.xam, wave.xam, biped.oac, limbs.csv, skeleton.svg\n", g_dir.c_str());
+  printf("files in %s: walk.xam, wave.xam, biped.x, biped_wave.x, biped.oac, limbs.csv, skeleton.svg\n",
+         g_dir.c_str());
   return 0;
 }
