@@ -122,6 +122,8 @@ TEST(Dist, ShippedTextFilesHaveTheirLineEnds) {
   std::vector<std::pair<std::string, bool>> files = {{"Keywords/Xamovel.ini", true},
                                                      {"Help/addoncommands/Xamovel/index.htm", true},
                                                      {"Help/addoncommands/Xamovel/Xamo_oacUpdate.htm", true},
+                                                     {"INSTALL.txt", true},
+                                                     {"LICENSE.txt", true},
                                                      {"Xamovel.dll.commands", false}};
   for (const char* name : {"play_animation.dba", "crossfade_upper_body.dba", "edit_keys.dba"})
     files.push_back({std::string("examples/") + name, true});
