@@ -278,7 +278,9 @@ void DrawSkeleton(FILE* f, const Snapshot& s, float cx, float groundY, bool bigL
     const bool toLeft = IsRight(i);
     float dx = level ? 0.0f : toLeft ? -7.0f : 7.0f, dy = level ? (first ? -6.0f : 12.0f) : 3.0f;
     if (i == kHead) dx = 1.3f * kScale + 4;
-    fprintf(f, "<text x='%.1f' y='%.1f' font-size='%d' fill='%s' text-anchor='%s'>%s</text>\n", mx + dx, my + dy,
+    // A white halo keeps a name readable where it crosses a bone or a shoulder link.
+    fprintf(f, "<text x='%.1f' y='%.1f' font-size='%d' fill='%s' text-anchor='%s' stroke='white' "
+               "stroke-width='2.5' stroke-linejoin='round' paint-order='stroke'>%s</text>\n", mx + dx, my + dy,
             bigLabels ? 9 : 8, LimbColour(i), level ? "middle" : toLeft ? "end" : "start", kBones[i].name);
   }
 }

@@ -148,6 +148,7 @@ bool ReadDescFile(const char* path, DescFile* desc) {
                            : key == "bad"    ? &c.bad
                            : key == "note"   ? &c.note
                            : key == "share"  ? &c.share
+                           : key == "see"    ? &c.see
                                              : nullptr;
       if (field) {
         if (!field->empty()) fail("a field given twice");
@@ -235,7 +236,7 @@ bool CheckAgainstTable(const std::vector<TableRow>& rows, const DescFile& desc) 
     };
     if (c->summary.empty()) complain("no summary");
     const CommandDesc& shown = ShownEntry(desc, *c);
-    for (const std::string* text : {&c->summary, &c->note, &c->result, &c->bad, &c->example})
+    for (const std::string* text : {&c->summary, &c->note, &c->result, &c->bad, &c->example, &c->see})
       for (size_t at = text->find("Xamo_"); at != std::string::npos; at = text->find("Xamo_", at + 1)) {
         size_t end = at + 5;
         while (end < text->size() && isalpha(static_cast<unsigned char>((*text)[end]))) ++end;

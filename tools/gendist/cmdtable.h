@@ -31,6 +31,7 @@ struct CommandDesc {
   std::vector<ParamDesc> params;      // meanings given in its own entry
   std::string example;                // a short BASIC program, lines cut by '\n'
   std::string share;                  // another command whose note and example this one shows
+  std::string see;                    // more commands for its "See also" line
   int line = 0;                       // where the entry starts in the description file
 };
 

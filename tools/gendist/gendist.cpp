@@ -100,10 +100,10 @@ static std::string KeywordsIni(const std::vector<TableRow>& rows) {
 }
 
 static const char* kHtmlStyle =
-    "<style>body{font-family:Verdana,Arial,sans-serif;font-size:10pt;margin:1.5em;max-width:60em}"
+    "<style>body{font-family:Verdana,Arial,sans-serif;font-size:10pt;margin:1.5em;max-width:66em}"
     "h1{font-size:14pt}h2{font-size:11pt;margin-top:1.2em}code,pre{font-family:Consolas,monospace}"
-    "pre{background:#f2f2f2;padding:.5em}td{vertical-align:top;padding:2px 10px 2px 0}"
-    "a{color:#1a4f9c}</style>\n";
+    "pre{background:#f2f2f2;padding:.5em;overflow-x:auto}td{vertical-align:top;padding:2px 10px 2px 0}"
+    "table{font-size:inherit}a{color:#1a4f9c}</style>\n";
 
 static const TableRow* FindRow(const std::vector<TableRow>& rows, const std::string& name) {
   for (const TableRow& r : rows)
@@ -133,14 +133,22 @@ static std::string Linked(const std::string& text, const std::vector<TableRow>& 
 }
 
 static std::string HtmlHead(const std::string& title) {
-  return "<html><head><title>" + Html(title) + "</title>\n" + kHtmlStyle + "</head><body>\n";
+  return "<!DOCTYPE html>\n<html><head><meta charset=\"us-ascii\"><title>" + Html(title) + "</title>\n" + kHtmlStyle +
+         "</head><body>\n";
 }
 
 static std::string HelpPage(const TableRow& r, const CommandDesc& c, const DescFile& desc,
                             const std::vector<TableRow>& rows) {
   const CommandDesc& shown = ShownEntry(desc, c);
-  std::vector<std::string> seeAlso;
+  // See also: the commands the entry names itself, then those of its "see" line; names that come
+  // only from a common parameter meaning (the makers of a handle) are linked but not listed.
+  std::vector<std::string> seeAlso, fromCommon;
   auto link = [&](const std::string& text) { return Linked(text, rows, r.name, &seeAlso); };
+  auto own = [&](const std::string& param) {
+    for (const ParamDesc& p : c.params)
+      if (p.name == param) return true;
+    return false;
+  };
   std::ostringstream h;
   h << HtmlHead(r.name);
   h << "<p><a href=\"index.htm\">Xamovel</a> &gt; " << Html(c.family) << "</p>\n";
@@ -154,7 +162,9 @@ static std::string HelpPage(const TableRow& r, const CommandDesc& c, const DescF
     h << "<table>\n";
     for (size_t i = 0; i < r.params.size(); ++i)
       h << "<tr><td><code>" << Html(BasicParam(r.params[i], r.paramLetters[i])) << "</code></td><td>"
-        << LetterType(r.paramLetters[i]) << "</td><td>" << link(ParamMeaning(desc, c, r.params[i])) << "</td></tr>\n";
+        << LetterType(r.paramLetters[i]) << "</td><td>"
+        << Linked(ParamMeaning(desc, c, r.params[i]), rows, r.name, own(r.params[i]) ? &seeAlso : &fromCommon)
+        << "</td></tr>\n";
     h << "</table>\n";
   }
   h << "<h2>Result</h2>\n<p>"
@@ -162,6 +172,7 @@ static std::string HelpPage(const TableRow& r, const CommandDesc& c, const DescF
   h << "<h2>Description</h2>\n<p>" << link(shown.note) << "</p>\n";
   h << "<h2>Bad input</h2>\n<p>" << link(c.bad) << "</p>\n";
   h << "<h2>Example</h2>\n<pre>" << link(shown.example) << "</pre>\n";
+  Linked(c.see, rows, r.name, &seeAlso);
   h << "<h2>See also</h2>\n<p>";
   for (size_t i = 0; i < seeAlso.size(); ++i)
     h << (i ? ", " : "") << "<a href=\"" << seeAlso[i] << ".htm\">" << seeAlso[i] << "</a>";
