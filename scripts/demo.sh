@@ -9,7 +9,11 @@
 #   Help/addoncommands/Xamovel/  one help page per command, and index.htm
 #   examples/                    three short BASIC programs
 #   tools/xamo.exe               the file tool, for Windows
-#   demo/                        the demo's animation and controller files, CSV and picture
+#   INSTALL.txt, LICENSE.txt     where each file goes; the MIT licence
+#   demo/                        the demo's animation and controller files, sample models, CSV and
+#                                picture
+#   Xamovel-<version>.zip        the release: everything above that a host user copies (the sample
+#                                models go into its examples/), in one folder Xamovel-<version>/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -23,6 +27,15 @@ cp build/windows-x86/Xamovel.dll dist/
 cp build/windows-x86/tools/xamo/xamo.exe dist/tools/
 cp -r build/linux-x64/dist/. dist/
 build/linux-x64/tools/xamo_demo -o dist/demo build/linux-x64/libxamovel.so
+cp dist/demo/biped.x dist/demo/biped_wave.x dist/examples/
+
+release=$(cat build/linux-x64/release-name.txt)
+rm -rf "build/$release"
+mkdir -p "build/$release"
+cp -r dist/Xamovel.dll dist/Xamovel.dll.commands dist/Keywords dist/Help dist/examples dist/tools \
+      dist/INSTALL.txt dist/LICENSE.txt "build/$release/"
+(cd build && cmake -E tar cf "../dist/$release.zip" --format=zip "$release")
 echo
-echo "dist/ is ready to copy into the host's installation (see README: Using Xamovel in the host)."
+echo "dist/ is ready to copy into the host's installation (see README: Using Xamovel in the host);"
+echo "dist/$release.zip holds the same for a release (see its INSTALL.txt)."
 echo "The demo's outputs are in dist/demo/: open skeleton.svg in a browser."

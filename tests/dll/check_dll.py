@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Checks a built Xamovel.dll against the command table it was built from.
 
-Usage: check_dll.py Xamovel.dll plugin/commands.tbl
+Usage: check_dll.py Xamovel.dll plugin/commands.tbl [VERSION]
 
 The DLL must be 32-bit x86; export exactly ReceiveCoreDataPtr and the 97 commands under their
-decorated names (no plain names); import from KERNEL32.dll and msvcrt.dll only; and carry the
-table as string-table blocks 7..13 (language 1033) of raw ASCII rows cut by NUL bytes, with blocks
-11..13 all NUL, read the same block by block and as one stream from the start of block 7.
+decorated names (no plain names); import from KERNEL32.dll and msvcrt.dll only (a MinGW build) or
+from KERNEL32.dll alone (a Visual Studio build with the static C runtime, told by the linker's Rich
+header); carry the table as string-table blocks 7..13 (language 1033) of raw ASCII rows cut by NUL
+bytes, with blocks 11..13 all NUL, read the same block by block and as one stream from the start of
+block 7; and carry a version resource naming the product, its description and VERSION.
 Standard library only; exits non-zero and names every problem found."""
 import struct
 import sys
@@ -85,13 +87,43 @@ class PE:
         return sorted(found, key=lambda r: r[0] or 0)
 
 
+def version_strings(data):
+    """The fixed file version (a, b, c, d) and the StringFileInfo values of a VERSIONINFO resource."""
+    strings = {}
+
+    def node(o, end):
+        length, value_length, kind = struct.unpack_from("<HHH", data, o)
+        key_end = o + 6
+        while data[key_end:key_end + 2] != b"\0\0":
+            key_end += 2
+        key = data[o + 6:key_end].decode("utf-16-le")
+        value = (key_end + 2 + 3) & ~3
+        if kind == 1 and value_length:  # text: value_length counts characters, the NUL included
+            strings[key] = data[value:value + 2 * value_length].decode("utf-16-le").rstrip("\0")
+            child = (value + 2 * value_length + 3) & ~3
+        else:
+            child = (value + value_length + 3) & ~3
+        while child < min(o + length, end):
+            child = node(child, o + length)
+        return (o + length + 3) & ~3
+
+    root_value = (6 + len("VS_VERSION_INFO\0") * 2 + 3) & ~3
+    fixed = ()
+    if struct.unpack_from("<I", data, root_value)[0] == 0xFEEF04BD:
+        ms, ls = struct.unpack_from("<II", data, root_value + 8)
+        fixed = (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+    node(0, len(data))
+    return fixed, strings
+
+
 def rows_of(stream):
     return [p.decode("ascii") for p in stream.split(b"\0") if p]
 
 
-def check(dll_path, table_path):
+def check(dll_path, table_path, version=None):
     rows = [line.rstrip("\r\n") for line in open(table_path, encoding="ascii") if line.strip()]
     pe = PE(open(dll_path, "rb").read())
+    msvc = b"Rich" in pe.b[0x40:struct.unpack_from("<I", pe.b, 0x3C)[0]]
     problems = []
     if (pe.machine, pe.magic) != (0x14C, 0x10B):
         problems.append("not a 32-bit x86 image")
@@ -101,8 +133,24 @@ def check(dll_path, table_path):
         problems.append("exports differ: missing %s, extra %s"
                         % (sorted(want - set(have))[:5], sorted(set(have) - want)[:5]))
     imports = sorted(i.lower() for i in pe.imports())
-    if imports != ["kernel32.dll", "msvcrt.dll"]:
-        problems.append("imports %s" % imports)
+    if imports != (["kernel32.dll"] if msvc else ["kernel32.dll", "msvcrt.dll"]):
+        problems.append("imports %s (%s build)" % (imports, "Visual Studio" if msvc else "MinGW"))
+    versions = pe.resources(16)
+    if len(versions) != 1:
+        problems.append("%d version resources" % len(versions))
+    else:
+        _, _, o, n = versions[0]
+        fixed, strings = version_strings(pe.b[o:o + n])
+        for key in ("ProductName", "FileDescription", "FileVersion", "ProductVersion"):
+            if not strings.get(key):
+                problems.append("the version resource has no %s" % key)
+        if not strings.get("ProductName", "").startswith("Xamovel"):
+            problems.append("product name %r" % strings.get("ProductName"))
+        if version:
+            parts = tuple(int(p) for p in version.split(".")) + (0,) * (4 - len(version.split(".")))
+            if strings.get("FileVersion") != version or strings.get("ProductVersion") != version or fixed != parts:
+                problems.append("version %r / %r / %s, expected %s" % (strings.get("FileVersion"),
+                                strings.get("ProductVersion"), fixed, version))
     blocks = pe.resources(6)
     if [b[0] for b in blocks] != list(range(7, 14)):
         problems.append("string-table blocks %s" % [b[0] for b in blocks])
@@ -128,6 +176,6 @@ def check(dll_path, table_path):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3:
+    if len(sys.argv) not in (3, 4):
         sys.exit(__doc__)
-    sys.exit(check(sys.argv[1], sys.argv[2]))
+    sys.exit(check(*sys.argv[1:]))

@@ -1,6 +1,6 @@
 // dist/ and the command reference against the command table: every command in every generated
-// file, the keyword file's help paths and parameters agreeing with the table's rows, and the
-// checked-in reference equal to what the build generates.
+// file, the keyword file in the host's form, help pages complete and linked, the line ends a
+// Windows user expects, and the checked-in reference equal to what the build generates.
 #include <gtest/gtest.h>
 
 #include "support/text.h"
@@ -19,13 +19,7 @@ struct Row {
   std::string text, name, decorated;
   bool returnsValue;
   std::vector<std::string> params;  // bare names
-  std::vector<std::string> shown;   // names as the table gives them, spaces trimmed
 };
-
-std::string Trim(const std::string& s) {
-  size_t a = s.find_first_not_of(' '), b = s.find_last_not_of(' ');
-  return a == std::string::npos ? "" : s.substr(a, b - a + 1);
-}
 
 std::vector<Row> Table() {
   std::vector<Row> rows;
@@ -38,18 +32,10 @@ std::vector<Row> Table() {
     if (r.returnsValue) r.name.pop_back();
     r.decorated = f[2];
     if (f.size() > 3)
-      for (const std::string& p : Split(f[3], ',')) {
-        r.params.push_back(Bare(p));
-        r.shown.push_back(Trim(p));
-      }
+      for (const std::string& p : Split(f[3], ',')) r.params.push_back(Bare(p));
     rows.push_back(r);
   }
   return rows;
-}
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-  return s;
 }
 
 const std::string kDist = XAMO_DIST_DIR;
@@ -64,36 +50,93 @@ TEST(Dist, CommandListIsTheTableRowForRow) {
 
 TEST(Dist, KeywordFileHasOneLinePerCommandWithItsHelpPageAndParameters) {
   std::vector<Row> rows = Table();
-  std::vector<std::string> lines;
-  for (const std::string& l : Lines(ReadText(kDist + "/Keywords/Xamovel.ini")))
-    if (l[0] != '[') lines.push_back(l);
-  ASSERT_EQ(lines.size(), rows.size());
+  std::vector<std::string> lines = Lines(ReadText(kDist + "/Keywords/Xamovel.ini"));
+  ASSERT_EQ(lines.size(), rows.size() + 1);
+  EXPECT_EQ(lines[0], "[LINKS]");  // the host's own keyword files open so; no other line is a section
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     const std::string* found = nullptr;
     for (const std::string& l : lines)
-      if (l.compare(0, r.name.size() + 1, Upper(r.name) + "=") == 0) found = &l;
-    ASSERT_NE(found, nullptr);
+      if (l.compare(0, r.name.size() + 1, r.name + "=") == 0) found = &l;
+    ASSERT_NE(found, nullptr) << "no line starts with the name as the command spells it";
     std::vector<std::string> f = Split(*found, '=');
     ASSERT_EQ(f.size(), 3u) << *found;
     EXPECT_EQ(f[1], "addoncommands\\Xamovel\\" + r.name + ".htm");
-    // The synopsis: "(A, B)" for a command with a result, "A, B" else.
+    // The synopsis: "(A, B)" for a command with a result, "A, B" else, "(*no parameters*)" for none.
     std::string synopsis = f[2];
+    if (r.params.empty()) {
+      EXPECT_EQ(synopsis, "(*no parameters*)");
+      continue;
+    }
     if (r.returnsValue) {
       ASSERT_TRUE(synopsis.size() >= 2 && synopsis.front() == '(' && synopsis.back() == ')') << synopsis;
       synopsis = synopsis.substr(1, synopsis.size() - 2);
     }
     std::vector<std::string> params;
-    if (!synopsis.empty())
-      for (const std::string& p : Split(synopsis, ',')) params.push_back(Bare(p));
+    for (const std::string& p : Split(synopsis, ',')) params.push_back(Bare(p));
     EXPECT_EQ(params, r.params);
-    // The help page the line names exists and is that command's.
+  }
+}
+
+// The text between `open` and the next `close` after `from`, or "" when there is none.
+std::string Between(const std::string& s, const std::string& open, const std::string& close, size_t from = 0) {
+  size_t a = s.find(open, from);
+  if (a == std::string::npos) return "";
+  a += open.size();
+  size_t b = s.find(close, a);
+  return b == std::string::npos ? "" : s.substr(a, b - a);
+}
+
+// Every command's page: its name and export, a parameter row per parameter spelled as the syntax
+// line spells it, a description, an example and "See also" links; every other command it names is
+// a link.
+TEST(Dist, HelpPagesAreCompleteAndLinked) {
+  for (const Row& r : Table()) {
+    SCOPED_TRACE(r.name);
     std::string page = ReadText(kDist + "/Help/addoncommands/Xamovel/" + r.name + ".htm");
     EXPECT_NE(page.find("<h1>" + r.name + "</h1>"), std::string::npos);
     EXPECT_NE(page.find(r.decorated), std::string::npos);
-    for (const std::string& p : r.shown)
-      EXPECT_NE(page.find("<code>" + p + "</code>"), std::string::npos) << p;
-    EXPECT_EQ(page.find("<h2>Result</h2>\n<p>None."), r.returnsValue ? std::string::npos : page.find("<h2>Result"));
+    const std::string syntax = Between(page, "<h2>Syntax</h2>\r\n<pre>", "</pre>");
+    std::vector<std::string> rowNames;
+    for (size_t at = page.find("<tr><td><code>"); at != std::string::npos; at = page.find("<tr><td><code>", at + 1))
+      rowNames.push_back(Between(page, "<code>", "</code>", at));
+    ASSERT_EQ(rowNames.size(), r.params.size());
+    for (size_t i = 0; i < rowNames.size(); ++i) {
+      EXPECT_EQ(Bare(rowNames[i]), r.params[i]);
+      EXPECT_NE(syntax.find(rowNames[i]), std::string::npos) << rowNames[i] << " is not in " << syntax;
+    }
+    EXPECT_EQ(page.find("<h2>Result</h2>\r\n<p>None."), r.returnsValue ? std::string::npos : page.find("<h2>Result"));
+    EXPECT_NE(Between(page, "<h2>Description</h2>\r\n<p>", "</p>"), "");
+    EXPECT_NE(Between(page, "<h2>Example</h2>\r\n<pre>", "</pre>").find("Xamo_"), std::string::npos);
+    EXPECT_NE(Between(page, "<h2>See also</h2>\r\n<p>", "</p>").find(".htm\">Xamo_"), std::string::npos);
+    // Without its links, the page names no command but its own.
+    std::string plain = page;
+    for (size_t a; (a = plain.find("<a ")) != std::string::npos;) plain.erase(a, plain.find("</a>", a) + 4 - a);
+    for (size_t at = plain.find("Xamo_"); at != std::string::npos; at = plain.find("Xamo_", at + 1))
+      EXPECT_EQ(plain.compare(at, r.name.size(), r.name), 0) << plain.substr(at, 40);
+  }
+}
+
+// What a Windows user opens in an editor has CRLF line ends; the command list stays as the table.
+TEST(Dist, ShippedTextFilesHaveTheirLineEnds) {
+  std::vector<std::pair<std::string, bool>> files = {{"Keywords/Xamovel.ini", true},
+                                                     {"Help/addoncommands/Xamovel/index.htm", true},
+                                                     {"Help/addoncommands/Xamovel/Xamo_oacUpdate.htm", true},
+                                                     {"INSTALL.txt", true},
+                                                     {"LICENSE.txt", true},
+                                                     {"Xamovel.dll.commands", false}};
+  for (const char* name : {"play_animation.dba", "crossfade_upper_body.dba", "edit_keys.dba"})
+    files.push_back({std::string("examples/") + name, true});
+  for (const auto& [name, crlf] : files) {
+    const std::string text = ReadText(kDist + "/" + name);
+    size_t lf = 0, crlfs = 0;
+    for (size_t i = 0; i < text.size(); ++i)
+      if (text[i] == '\n') {
+        ++lf;
+        crlfs += i > 0 && text[i - 1] == '\r';
+      }
+    EXPECT_GT(lf, 0u) << name;
+    EXPECT_EQ(crlfs, crlf ? lf : 0) << name;
   }
 }
 
@@ -116,13 +159,6 @@ TEST(Dist, CheckedInReferenceIsUpToDate) {
       << "docs/commands.md differs from the generated " << XAMO_REFERENCE << " (copy it over) at line " << i + 1
       << ":\n  checked in: " << (i < checkedIn.size() ? checkedIn[i] : "(end)")
       << "\n  generated:  " << (i < generated.size() ? generated[i] : "(end)");
-}
-
-TEST(Dist, ExamplesShipAndUseCommands) {
-  for (const char* name : {"play_animation.dba", "crossfade_upper_body.dba", "edit_keys.dba"}) {
-    std::string text = ReadText(kDist + "/examples/" + name);
-    EXPECT_NE(text.find("Xamo_"), std::string::npos) << name;
-  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 # gendist refuses descriptions that drift from the command table: a command missing or unknown, a
-# parameter the row lacks, a result text on a command without result.
+# parameter the row lacks, a result text on a command without result; and entries that would make
+# an incomplete help page.
 #   cmake -DGENDIST=<gendist> -DTABLE=<commands.tbl> -DDESC=<commands.desc> -DOUT=<scratch> [-DEMU=...] -P gendist_test.cmake
 set(failures 0)
 file(MAKE_DIRECTORY "${OUT}")
@@ -30,8 +31,15 @@ expect_refused("  Time: The frame of the new key." "  Tme: The frame of the new 
 expect_refused("  LimbNo: The limb whose parent is wanted.\n" "" "no meaning for parameter \"LimbNo\"")
 expect_refused("Xamo_oacUpdate\n  summary:" "Xamo_oacUpdate\n  result: nothing\n  summary:"
                "Xamo_oacUpdate: has a result text but returns nothing")
-expect_refused("  bad: Cannot fail.\n\nXamo_SetDefaultPlaySpeed" "\nXamo_SetDefaultPlaySpeed"
+expect_refused("  bad: Cannot fail.\n  note: The default play speed is" "  note: The default play speed is"
                "Xamo_GetDefaultPlaySpeed: no bad-input text")
+# Every page has a description and an example, its own or shared, and names only real commands.
+expect_refused("  note: The object and the animations the controller" "  ote: The object and the animations the controller"
+               "Xamo_oacDelete: no note")
+expect_refused("  > Xamo_oacDelete oac\n  > delete object 1\n" "" "Xamo_oacDelete: no example")
+expect_refused("  > Xamo_oacDelete oac\n" "  > Xamo_oacDelet oac\n" "Xamo_oacDelete: names Xamo_oacDelet, which is not a command")
+expect_refused("  share: Xamo_oacGetLimbReference" "  share: Xamo_oacGetLimbRef"
+               "shares the text of a command that is not described")
 
 # The descriptions as they stand are accepted.
 execute_process(COMMAND ${EMU} ${GENDIST} ${TABLE} ${DESC} ${OUT}/dist ${OUT}/commands.md RESULT_VARIABLE rc

@@ -9,9 +9,10 @@
 // 3. makes a controller, saves it and loads it back, plays the walk looping, fades the upper body
 //    into the wave over 500 ms, later holds a frame interpolated between the two, updating at 60
 //    frames per second for a few seconds;
-// 4. writes into DIR (default dist/demo): walk.xam, wave.xam, biped.oac, limbs.csv (every limb's
-//    angles and position per update, with the transition factor) and skeleton.svg (the skeleton at
-//    several moments side by side).
+// 4. writes into DIR (default dist/demo): walk.xam, wave.xam, biped.x and biped_wave.x (the biped
+//    as a model for the host, carrying the walk or the wave as matrix keys), biped.oac, limbs.csv
+//    (every limb's angles and position per update, with the transition factor) and skeleton.svg
+//    (the skeleton at several moments side by side).
 #include <math.h>
 #include <stdio.h>
 #include <string.h>
@@ -20,9 +21,11 @@
 #include <string>
 #include <vector>
 
+#include "anim/animfile.h"
 #include "math/xmath.h"
 #include "subhost/loader.h"
 #include "subhost/subhost.h"
+#include "xfile.h"
 
 namespace {
 
@@ -166,6 +169,22 @@ void ShapeAnimation(const XamoApi& x, uint32_t anim, const KeyPose* poses, size_
   }
 }
 
+// The sample character as a model of its own: the biped's frames with their rest matrices and
+// the saved animation `xam` as matrix keys, one tick per frame at the default play speed.
+bool WriteModel(const XamoApi& x, const sObject* obj, const char* xam, const char* setName, const char* name) {
+  std::vector<XFrame> frames(kLimbs);
+  for (uint32_t i = 0; i < kLimbs; ++i) {
+    frames[i] = {kBones[i].name, kBones[i].parent, *AsMat4(subhost::Limb(obj, i)->localMatrix), {}};
+    for (int a = 0; a < 3; ++a) frames[i].end[a] = kBones[i].end[a];
+  }
+  AnimData* anim = AnimLoadFile(PathIn(xam).c_str());
+  const bool ok = WriteXFile(PathIn(name).c_str(), frames, *anim, setName,
+                             static_cast<float>(x.Xamo_GetDefaultPlaySpeed()));
+  AnimFree(anim);
+  if (!ok) fprintf(stderr, "cannot write %s\n", PathIn(name).c_str());
+  return ok;
+}
+
 // Makes an animation from the blank file, shapes it, saves it and loads it back.
 uint32_t MakeAnimation(const XamoApi& x, const char* blank, const char* name, const KeyPose* poses,
                        size_t count) {
@@ -259,7 +278,9 @@ void DrawSkeleton(FILE* f, const Snapshot& s, float cx, float groundY, bool bigL
     const bool toLeft = IsRight(i);
     float dx = level ? 0.0f : toLeft ? -7.0f : 7.0f, dy = level ? (first ? -6.0f : 12.0f) : 3.0f;
     if (i == kHead) dx = 1.3f * kScale + 4;
-    fprintf(f, "<text x='%.1f' y='%.1f' font-size='%d' fill='%s' text-anchor='%s'>%s</text>\n", mx + dx, my + dy,
+    // A white halo keeps a name readable where it crosses a bone or a shoulder link.
+    fprintf(f, "<text x='%.1f' y='%.1f' font-size='%d' fill='%s' text-anchor='%s' stroke='white' "
+               "stroke-width='2.5' stroke-linejoin='round' paint-order='stroke'>%s</text>\n", mx + dx, my + dy,
             bigLabels ? 9 : 8, LimbColour(i), level ? "middle" : toLeft ? "end" : "start", kBones[i].name);
   }
 }
@@ -441,6 +462,9 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (!WriteModel(x, obj, "walk.xam", "walk", "biped.x") || !WriteModel(x, obj, "wave.xam", "wave", "biped_wave.x"))
+    return 1;
+
   std::string csvPath = PathIn("limbs.csv");
   FILE* csv = fopen(csvPath.c_str(), "w");
   if (!csv) {
@@ -456,6 +480,7 @@ int main(int argc, char** argv) {
   printf("controller: saved to biped.oac and loaded back; walk looping on pelvis and below\n");
   printf("%u updates at 60 per second (%.1f s); upper-body transition into the wave reached factor %.2f "
          "at %.3f s\n", outcome.updates, kEnd / 1000.0, outcome.maxFactor, outcome.factorOneAtMs / 1000.0);
-  printf("files in %s: walk.xam, wave.xam, biped.oac, limbs.csv, skeleton.svg\n", g_dir.c_str());
+  printf("files in %s: walk.xam, wave.xam, biped.x, biped_wave.x, biped.oac, limbs.csv, skeleton.svg\n",
+         g_dir.c_str());
   return 0;
 }

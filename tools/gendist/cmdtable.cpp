@@ -1,6 +1,7 @@
 #include "cmdtable.h"
 
 #include <stdio.h>
+#include <ctype.h>
 #include <string.h>
 
 #include <fstream>
@@ -88,6 +89,7 @@ bool ReadDescFile(const char* path, DescFile* desc) {
   }
   std::string line, family;
   std::string* last = nullptr;  // the text that a continuation line extends
+  GuideSection* section = nullptr;  // the guide section being read, if any
   int number = 0;
   bool ok = true;
   auto fail = [&](const char* what) {
@@ -99,12 +101,38 @@ bool ReadDescFile(const char* path, DescFile* desc) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::string t = Trim(line);
     if (t.empty() || t[0] == '#') continue;
+    if (line.compare(0, 4, "  > ") == 0 || line == "  >") {  // a line of code
+      std::string code = line.size() > 4 ? line.substr(4) : "";
+      if (section) {
+        if (section->blocks.empty() || !section->blocks.back().code) section->blocks.push_back({true, ""});
+        std::string& text = section->blocks.back().text;
+        text += (text.empty() ? "" : "\n") + code;
+      } else if (!desc->commands.empty()) {
+        std::string& text = desc->commands.back().example;
+        text += (text.empty() ? "" : "\n") + code;
+      } else {
+        fail("a line of code outside a command entry or guide section");
+      }
+      last = nullptr;
+      continue;
+    }
     if (line.compare(0, 4, "    ") == 0) {  // continuation of the previous field
       if (!last) {
         fail("a continuation line without a field before it");
         continue;
       }
       *last += " " + t;
+      continue;
+    }
+    if ((line[0] == ' ' || line[0] == '\t') && section) {  // a paragraph of the guide
+      std::string key, text;
+      if (!SplitField(line, &key, &text) || key != "text") {
+        fail("expected \"  text: paragraph\" or \"  > code\" inside a guide section");
+        last = nullptr;
+        continue;
+      }
+      section->blocks.push_back({false, text});
+      last = &section->blocks.back().text;
       continue;
     }
     if (line[0] == ' ' || line[0] == '\t') {  // a field of the current command
@@ -119,6 +147,8 @@ bool ReadDescFile(const char* path, DescFile* desc) {
                            : key == "result" ? &c.result
                            : key == "bad"    ? &c.bad
                            : key == "note"   ? &c.note
+                           : key == "share"  ? &c.share
+                           : key == "see"    ? &c.see
                                              : nullptr;
       if (field) {
         if (!field->empty()) fail("a field given twice");
@@ -131,9 +161,15 @@ bool ReadDescFile(const char* path, DescFile* desc) {
       continue;
     }
     last = nullptr;
-    if (t.compare(0, 7, "family ") == 0) {
-      family = Trim(t.substr(7));
+    section = nullptr;
+    if (t.compare(0, 6, "guide ") == 0) {
+      desc->guide.push_back({Trim(t.substr(6)), {}});
+      section = &desc->guide.back();
+    } else if (t.compare(0, 7, "family ") == 0) {
+      size_t dash = t.find(" -- ");
+      family = Trim(t.substr(7, dash == std::string::npos ? std::string::npos : dash - 7));
       desc->families.push_back(family);
+      desc->familyAbout.push_back(dash == std::string::npos ? "" : Trim(t.substr(dash + 4)));
     } else if (t.compare(0, 7, "common ") == 0) {
       std::string key, text;
       if (!SplitField(t.substr(7), &key, &text)) {
@@ -154,6 +190,12 @@ bool ReadDescFile(const char* path, DescFile* desc) {
     }
   }
   return ok;
+}
+
+const CommandDesc& ShownEntry(const DescFile& desc, const CommandDesc& cmd) {
+  for (const CommandDesc& c : desc.commands)
+    if (!cmd.share.empty() && c.name == cmd.share) return c;
+  return cmd;
 }
 
 std::string ParamMeaning(const DescFile& desc, const CommandDesc& cmd, const std::string& name) {
@@ -193,6 +235,17 @@ bool CheckAgainstTable(const std::vector<TableRow>& rows, const DescFile& desc) 
       ok = false;
     };
     if (c->summary.empty()) complain("no summary");
+    const CommandDesc& shown = ShownEntry(desc, *c);
+    for (const std::string* text : {&c->summary, &c->note, &c->result, &c->bad, &c->example, &c->see})
+      for (size_t at = text->find("Xamo_"); at != std::string::npos; at = text->find("Xamo_", at + 1)) {
+        size_t end = at + 5;
+        while (end < text->size() && isalpha(static_cast<unsigned char>((*text)[end]))) ++end;
+        if (!inTable.count(text->substr(at, end - at)))
+          complain(("names " + text->substr(at, end - at) + ", which is not a command").c_str());
+      }
+    if (!c->share.empty() && &shown == c) complain("shares the text of a command that is not described");
+    if (shown.note.empty()) complain("no note");
+    if (shown.example.empty()) complain("no example");
     if (c->bad.empty()) complain("no bad-input text");
     if (r.returnsValue && c->result.empty()) complain("returns a value but has no result text");
     if (!r.returnsValue && !c->result.empty()) complain("has a result text but returns nothing");

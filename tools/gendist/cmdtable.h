@@ -29,11 +29,26 @@ struct CommandDesc {
   std::string bad;                    // what it gives for a bad limb, key, handle or file
   std::string note;                   // optional: more on what it does
   std::vector<ParamDesc> params;      // meanings given in its own entry
+  std::string example;                // a short BASIC program, lines cut by '\n'
+  std::string share;                  // another command whose note and example this one shows
+  std::string see;                    // more commands for its "See also" line
   int line = 0;                       // where the entry starts in the description file
+};
+
+// A section of the help index's guide: paragraphs and code blocks in order.
+struct GuideBlock {
+  bool code = false;
+  std::string text;  // a paragraph, or code lines cut by '\n'
+};
+struct GuideSection {
+  std::string title;
+  std::vector<GuideBlock> blocks;
 };
 
 struct DescFile {
   std::vector<std::string> families;       // in file order
+  std::vector<std::string> familyAbout;    // one line per family: what its commands are for
+  std::vector<GuideSection> guide;         // the help index's getting-started text
   std::vector<ParamDesc> common;           // meanings used when an entry gives none
   std::vector<CommandDesc> commands;       // in file order
 };
@@ -47,6 +62,8 @@ bool ReadDescFile(const char* path, DescFile* desc);
 // text exactly when the row returns a value. Reports every problem on stderr.
 bool CheckAgainstTable(const std::vector<TableRow>& rows, const DescFile& desc);
 
+// The entry that gives `cmd` its note and example: its own, or the one it shares them with.
+const CommandDesc& ShownEntry(const DescFile& desc, const CommandDesc& cmd);
 // The meaning of parameter `name` for command `cmd` (its own, else the common one, else "").
 std::string ParamMeaning(const DescFile& desc, const CommandDesc& cmd, const std::string& name);
 // BASIC type of a table letter: D dword, L integer, F float, O double, S string.

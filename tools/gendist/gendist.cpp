@@ -58,6 +58,17 @@ static std::string Html(const std::string& s) {
   return out;
 }
 
+// Text files a Windows user opens (keyword file, help pages, examples) get CRLF line ends.
+static std::string Crlf(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') continue;
+    if (text[i] == '\n') out += '\r';
+    out += text[i];
+  }
+  return out;
+}
+
 static bool WriteText(const fs::path& path, const std::string& text) {
   std::error_code ec;
   fs::create_directories(path.parent_path(), ec);
@@ -75,29 +86,73 @@ static std::string Lowercase(std::string s) {
   return s;
 }
 
-// Keywords/Xamovel.ini: COMMAND=help path=synopsis, one line per command, in table order.
+// Keywords/Xamovel.ini in the host's form: "[LINKS]", then Name=help path=parameters, one line per
+// command in table order; a command without parameters shows "(*no parameters*)".
 static std::string KeywordsIni(const std::vector<TableRow>& rows) {
-  std::string s = "[Xamovel commands: COMMAND=help page=parameters]\n";
+  std::string s = "[LINKS]\n";
   for (const TableRow& r : rows) {
-    std::string upper = r.name;
-    for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     std::string synopsis = BasicSynopsis(r).substr(r.name.size());
     while (!synopsis.empty() && synopsis[0] == ' ') synopsis.erase(0, 1);
-    s += upper + "=" + kHelpFolder + r.name + ".htm=" + synopsis + "\n";
+    if (r.params.empty()) synopsis = "(*no parameters*)";
+    s += r.name + "=" + kHelpFolder + r.name + ".htm=" + synopsis + "\n";
   }
   return s;
 }
 
 static const char* kHtmlStyle =
-    "<style>body{font-family:Verdana,Arial,sans-serif;font-size:10pt;margin:1.5em}"
+    "<style>body{font-family:Verdana,Arial,sans-serif;font-size:10pt;margin:1.5em;max-width:66em}"
     "h1{font-size:14pt}h2{font-size:11pt;margin-top:1.2em}code,pre{font-family:Consolas,monospace}"
-    "pre{background:#f2f2f2;padding:.5em}td{vertical-align:top;padding:2px 10px 2px 0}</style>\n";
+    "pre{background:#f2f2f2;padding:.5em;overflow-x:auto}td{vertical-align:top;padding:2px 10px 2px 0}"
+    "table{font-size:inherit}a{color:#1a4f9c}</style>\n";
 
-static std::string HelpPage(const TableRow& r, const CommandDesc& c, const DescFile& desc) {
+static const TableRow* FindRow(const std::vector<TableRow>& rows, const std::string& name) {
+  for (const TableRow& r : rows)
+    if (r.name == name) return &r;
+  return nullptr;
+}
+
+// HTML of a text with every command name in it linked to its page (but `self` left plain); the
+// names linked are added to *named, in order of first mention.
+static std::string Linked(const std::string& text, const std::vector<TableRow>& rows, const std::string& self,
+                          std::vector<std::string>* named = nullptr) {
+  static const std::regex word("Xamo_[A-Za-z]+");
+  std::string out;
+  size_t at = 0;
+  for (std::sregex_iterator it(text.begin(), text.end(), word), end; it != end; ++it) {
+    out += Html(text.substr(at, it->position() - at));
+    const std::string name = it->str();
+    if (FindRow(rows, name) && name != self) {
+      out += "<a href=\"" + name + ".htm\">" + name + "</a>";
+      if (named && std::find(named->begin(), named->end(), name) == named->end()) named->push_back(name);
+    } else {
+      out += name;
+    }
+    at = it->position() + it->length();
+  }
+  return out + Html(text.substr(at));
+}
+
+static std::string HtmlHead(const std::string& title) {
+  return "<!DOCTYPE html>\n<html><head><meta charset=\"us-ascii\"><title>" + Html(title) + "</title>\n" + kHtmlStyle +
+         "</head><body>\n";
+}
+
+static std::string HelpPage(const TableRow& r, const CommandDesc& c, const DescFile& desc,
+                            const std::vector<TableRow>& rows) {
+  const CommandDesc& shown = ShownEntry(desc, c);
+  // See also: the commands the entry names itself, then those of its "see" line; names that come
+  // only from a common parameter meaning (the makers of a handle) are linked but not listed.
+  std::vector<std::string> seeAlso, fromCommon;
+  auto link = [&](const std::string& text) { return Linked(text, rows, r.name, &seeAlso); };
+  auto own = [&](const std::string& param) {
+    for (const ParamDesc& p : c.params)
+      if (p.name == param) return true;
+    return false;
+  };
   std::ostringstream h;
-  h << "<html><head><title>" << r.name << "</title>\n" << kHtmlStyle << "</head><body>\n";
+  h << HtmlHead(r.name);
   h << "<p><a href=\"index.htm\">Xamovel</a> &gt; " << Html(c.family) << "</p>\n";
-  h << "<h1>" << r.name << "</h1>\n<p>" << Html(c.summary) << "</p>\n";
+  h << "<h1>" << r.name << "</h1>\n<p>" << link(c.summary) << "</p>\n";
   h << "<h2>Syntax</h2>\n<pre>" << Html(r.returnsValue ? "Return " + std::string(LetterType(r.resultLetter)) + " = " : "")
     << Html(BasicSynopsis(r)) << "</pre>\n";
   h << "<h2>Parameters</h2>\n";
@@ -106,33 +161,45 @@ static std::string HelpPage(const TableRow& r, const CommandDesc& c, const DescF
   } else {
     h << "<table>\n";
     for (size_t i = 0; i < r.params.size(); ++i)
-      h << "<tr><td><code>" << Html(r.params[i]) << "</code></td><td>" << LetterType(r.paramLetters[i])
-        << "</td><td>" << Html(ParamMeaning(desc, c, r.params[i])) << "</td></tr>\n";
+      h << "<tr><td><code>" << Html(BasicParam(r.params[i], r.paramLetters[i])) << "</code></td><td>"
+        << LetterType(r.paramLetters[i]) << "</td><td>"
+        << Linked(ParamMeaning(desc, c, r.params[i]), rows, r.name, own(r.params[i]) ? &seeAlso : &fromCommon)
+        << "</td></tr>\n";
     h << "</table>\n";
   }
   h << "<h2>Result</h2>\n<p>"
-    << (r.returnsValue ? std::string(LetterType(r.resultLetter)) + ": " + Html(c.result) : "None.") << "</p>\n";
-  if (!c.note.empty()) h << "<h2>Description</h2>\n<p>" << Html(c.note) << "</p>\n";
-  h << "<h2>Bad input</h2>\n<p>" << Html(c.bad) << "</p>\n";
+    << (r.returnsValue ? std::string(LetterType(r.resultLetter)) + ": " + link(c.result) : "None.") << "</p>\n";
+  h << "<h2>Description</h2>\n<p>" << link(shown.note) << "</p>\n";
+  h << "<h2>Bad input</h2>\n<p>" << link(c.bad) << "</p>\n";
+  h << "<h2>Example</h2>\n<pre>" << link(shown.example) << "</pre>\n";
+  Linked(c.see, rows, r.name, &seeAlso);
+  h << "<h2>See also</h2>\n<p>";
+  for (size_t i = 0; i < seeAlso.size(); ++i)
+    h << (i ? ", " : "") << "<a href=\"" << seeAlso[i] << ".htm\">" << seeAlso[i] << "</a>";
+  h << (seeAlso.empty() ? "" : " &middot; ") << "<a href=\"index.htm\">All commands</a></p>\n";
   h << "<p><small>Export: <code>" << Html(r.decorated) << "</code></small></p>\n</body></html>\n";
   return h.str();
 }
 
-static const TableRow* FindRow(const std::vector<TableRow>& rows, const std::string& name) {
-  for (const TableRow& r : rows)
-    if (r.name == name) return &r;
-  return nullptr;
-}
-
+// index.htm: the getting-started guide, then every command by family.
 static std::string HelpIndex(const std::vector<TableRow>& rows, const DescFile& desc) {
   std::ostringstream h;
-  h << "<html><head><title>Xamovel commands</title>\n" << kHtmlStyle << "</head><body>\n";
-  h << "<h1>Xamovel commands</h1>\n";
-  for (const std::string& family : desc.families) {
-    h << "<h2>" << Html(family) << "</h2>\n<table>\n";
+  h << HtmlHead("Xamovel") << "<h1>Xamovel: skeletal animation for the host's 3D objects</h1>\n";
+  for (const GuideSection& g : desc.guide) {
+    h << "<h2>" << Html(g.title) << "</h2>\n";
+    for (const GuideBlock& b : g.blocks)
+      h << (b.code ? "<pre>" : "<p>") << Linked(b.text, rows, "") << (b.code ? "</pre>\n" : "</p>\n");
+  }
+  h << "<h2>Commands by family</h2>\n<ul>\n";
+  for (size_t f = 0; f < desc.families.size(); ++f)
+    h << "<li><a href=\"#family" << f << "\">" << Html(desc.families[f]) << "</a>: " << Linked(desc.familyAbout[f], rows, "")
+      << "</li>\n";
+  h << "</ul>\n";
+  for (size_t f = 0; f < desc.families.size(); ++f) {
+    h << "<h2 id=\"family" << f << "\">" << Html(desc.families[f]) << "</h2>\n<table>\n";
     for (const CommandDesc& c : desc.commands)
-      if (c.family == family && FindRow(rows, c.name))
-        h << "<tr><td><a href=\"" << c.name << ".htm\">" << c.name << "</a></td><td>" << Html(c.summary)
+      if (c.family == desc.families[f] && FindRow(rows, c.name))
+        h << "<tr><td><a href=\"" << c.name << ".htm\">" << c.name << "</a></td><td>" << Linked(c.summary, rows, c.name)
           << "</td></tr>\n";
     h << "</table>\n";
   }
@@ -170,7 +237,7 @@ static std::string Reference(const std::vector<TableRow>& rows, const DescFile& 
       if (c.family != family) continue;
       const TableRow& r = *FindRow(rows, c.name);
       m << "- **`" << BasicSynopsis(r) << "`**";
-      if (!c.note.empty()) m << ": " << c.note;
+      if (!ShownEntry(desc, c).note.empty()) m << ": " << ShownEntry(desc, c).note;
       m << "\n";
       for (size_t i = 0; i < r.params.size(); ++i) {
         bool own = false;
@@ -205,7 +272,7 @@ static bool CopyExamples(const fs::path& from, const fs::path& to, const std::ve
         ok = false;
       }
     }
-    ok = WriteText(to / e.path().filename(), text) && ok;
+    ok = WriteText(to / e.path().filename(), Crlf(text)) && ok;
   }
   return ok;
 }
@@ -227,12 +294,12 @@ int main(int argc, char** argv) {
   std::string commands;
   for (const TableRow& r : rows) commands += r.text + "\n";
   ok = WriteText(dist / "Xamovel.dll.commands", commands) && ok;
-  ok = WriteText(dist / "Keywords" / "Xamovel.ini", KeywordsIni(rows)) && ok;
+  ok = WriteText(dist / "Keywords" / "Xamovel.ini", Crlf(KeywordsIni(rows))) && ok;
   fs::path help = dist / "Help" / "addoncommands" / "Xamovel";
   for (const TableRow& r : rows)
     for (const CommandDesc& c : desc.commands)
-      if (c.name == r.name) ok = WriteText(help / (r.name + ".htm"), HelpPage(r, c, desc)) && ok;
-  ok = WriteText(help / "index.htm", HelpIndex(rows, desc)) && ok;
+      if (c.name == r.name) ok = WriteText(help / (r.name + ".htm"), Crlf(HelpPage(r, c, desc, rows))) && ok;
+  ok = WriteText(help / "index.htm", Crlf(HelpIndex(rows, desc))) && ok;
   ok = WriteText(argv[4], Reference(rows, desc)) && ok;
   if (argc > 5) ok = CopyExamples(argv[5], dist / "examples", rows) && ok;
   return ok ? 0 : 1;
