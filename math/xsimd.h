@@ -16,20 +16,21 @@ inline __m128 Splat(__m128 v) {
 }
 
 // Row vector times matrix: ((a0 b0 + a1 b1) + a2 b2) + a3 b3, with b0..b3 the rows of b.
-inline __m128 RowTimes(__m128 a, __m128 b0, __m128 b1, __m128 b2, __m128 b3) {
-  __m128 r = _mm_mul_ps(Splat<0>(a), b0);
-  r = _mm_add_ps(r, _mm_mul_ps(Splat<1>(a), b1));
-  r = _mm_add_ps(r, _mm_mul_ps(Splat<2>(a), b2));
-  return _mm_add_ps(r, _mm_mul_ps(Splat<3>(a), b3));
+// (Vectors beyond the third go by pointer: 32-bit MSVC passes no more than three by value.)
+inline __m128 RowTimes(__m128 a, const __m128* b) {
+  __m128 r = _mm_mul_ps(Splat<0>(a), b[0]);
+  r = _mm_add_ps(r, _mm_mul_ps(Splat<1>(a), b[1]));
+  r = _mm_add_ps(r, _mm_mul_ps(Splat<2>(a), b[2]));
+  return _mm_add_ps(r, _mm_mul_ps(Splat<3>(a), b[3]));
 }
 
 // out = a times b (out may be a or b).
 inline void Multiply(float* out, const float* a, const float* b) {
-  const __m128 b0 = _mm_loadu_ps(b), b1 = _mm_loadu_ps(b + 4), b2 = _mm_loadu_ps(b + 8), b3 = _mm_loadu_ps(b + 12);
-  const __m128 r0 = RowTimes(_mm_loadu_ps(a), b0, b1, b2, b3);
-  const __m128 r1 = RowTimes(_mm_loadu_ps(a + 4), b0, b1, b2, b3);
-  const __m128 r2 = RowTimes(_mm_loadu_ps(a + 8), b0, b1, b2, b3);
-  const __m128 r3 = RowTimes(_mm_loadu_ps(a + 12), b0, b1, b2, b3);
+  const __m128 rows[4] = {_mm_loadu_ps(b), _mm_loadu_ps(b + 4), _mm_loadu_ps(b + 8), _mm_loadu_ps(b + 12)};
+  const __m128 r0 = RowTimes(_mm_loadu_ps(a), rows);
+  const __m128 r1 = RowTimes(_mm_loadu_ps(a + 4), rows);
+  const __m128 r2 = RowTimes(_mm_loadu_ps(a + 8), rows);
+  const __m128 r3 = RowTimes(_mm_loadu_ps(a + 12), rows);
   _mm_storeu_ps(out, r0);
   _mm_storeu_ps(out + 4, r1);
   _mm_storeu_ps(out + 8, r2);
@@ -92,29 +93,36 @@ inline __m128 SeriesSum(__m128 u2, __m128 y, const float* k, const float* v, int
   return sum;
 }
 
-// Both weights of a slerp, lane 0 for a and lane 1 for b: sin((1 - t) theta) / sin(theta) and
-// sin(t theta) / sin(theta), cos(theta) = x in [0, 1]; about 2e-7 from the true values.
-inline __m128 SlerpWeightLanes(float x, float t) {
-  const __m128 u = _mm_setr_ps(1.0f - t, t, 0.0f, 0.0f);
-  if (x >= 0.9f) {
+// sin(u theta) / sin(theta) lane by lane, for cos(theta) = x in [0, 1] and u in [0, 1]; about 2e-7
+// from the true value. The near form serves when every lane is near.
+inline __m128 SlerpWeight(__m128 x, __m128 u) {
+  const __m128 one = _mm_set1_ps(1.0f);
+  if (_mm_movemask_ps(_mm_cmpge_ps(x, _mm_set1_ps(0.9f))) == 0xF) {
     // Nearby quaternions (theta up to 26 degrees, as between the keys of any real motion): the
     // series in cos(theta) - 1 itself.
-    const __m128 y = _mm_set1_ps(x - 1.0f);
-    return _mm_mul_ps(u, SeriesSum(_mm_mul_ps(u, u), y, kNearK, kNearV, 4));
+    return _mm_mul_ps(u, SeriesSum(_mm_mul_ps(u, u), _mm_sub_ps(x, one), kNearK, kNearV, 4));
   }
   // Otherwise the half angle phi = theta / 2 keeps the series short:
   // sin(u theta) / sin(theta) = sin(2u phi) / sin(phi) / (2 cos(phi)), cos(phi) = sqrt((1 + x) / 2).
-  const float c = sqrtf(0.5f + 0.5f * x);
+  const __m128 half = _mm_set1_ps(0.5f);
+  const __m128 c = _mm_sqrt_ps(_mm_add_ps(half, _mm_mul_ps(half, x)));
   const __m128 u2 = _mm_add_ps(u, u);
-  const __m128 sum = SeriesSum(_mm_mul_ps(u2, u2), _mm_set1_ps(c - 1.0f), kFarK, kFarV, 6);
-  return _mm_mul_ps(_mm_mul_ps(u, sum), _mm_set1_ps(1.0f / c));
+  const __m128 sum = SeriesSum(_mm_mul_ps(u2, u2), _mm_sub_ps(c, one), kFarK, kFarV, 6);
+  return _mm_mul_ps(_mm_mul_ps(u, sum), _mm_div_ps(one, c));
 }
 
-// x*x' + y*y' + z*z' + w*w' in every lane.
+// Both weights of a slerp, lane 0 for a and lane 1 for b: sin((1 - t) theta) / sin(theta) and
+// sin(t theta) / sin(theta), cos(theta) = x in [0, 1].
+inline __m128 SlerpWeightLanes(float x, float t) {
+  return SlerpWeight(_mm_set1_ps(x), _mm_setr_ps(1.0f - t, t, 0.0f, 0.0f));
+}
+
+// x*x' + y*y' + z*z' + w*w', summed left to right, in lane 0.
 inline __m128 Dot4(__m128 a, __m128 b) {
   const __m128 p = _mm_mul_ps(a, b);
-  const __m128 h = _mm_add_ps(p, _mm_movehl_ps(p, p));
-  return _mm_add_ps(h, _mm_shuffle_ps(h, h, _MM_SHUFFLE(1, 1, 1, 1)));
+  __m128 sum = _mm_add_ss(p, _mm_shuffle_ps(p, p, _MM_SHUFFLE(1, 1, 1, 1)));
+  sum = _mm_add_ss(sum, _mm_movehl_ps(p, p));
+  return _mm_add_ss(sum, _mm_shuffle_ps(p, p, _MM_SHUFFLE(3, 3, 3, 3)));
 }
 
 // Slerp of quaternions a and b (x, y, z, w lanes) along the shorter arc.
@@ -156,6 +164,80 @@ inline void RotationMove(float* out, __m128 q, __m128 move) {
   _mm_storeu_ps(out + 4, _mm_shuffle_ps(row1, row1, _MM_SHUFFLE(1, 3, 0, 2)));
   _mm_storeu_ps(out + 8, _mm_shuffle_ps(mixB, diag, _MM_SHUFFLE(3, 2, 2, 0)));
   _mm_storeu_ps(out + 12, move);
+}
+
+// --- Four poses at a time ----------------------------------------------------------------------
+// One blend of two poses for the batch: rotation slerp(qa, qb, s) and translation row
+// lerp(ta, tb, s) - tm R, where R is the blended rotation's 3x3 (tm is zero except where a blend in
+// the frame of a limb's own matrix needs the correction).
+struct PoseJob {
+  const float* qa;  // quaternions x, y, z, w
+  const float* qb;
+  const float* ta;  // translation rows x, y, z (a fourth float is read but not used)
+  const float* tb;
+  const float* tm;  // x, y, z, 0
+  float s;          // strictly between 0 and 1
+  float* matrix;    // where the 16 floats go
+  float* quat;      // where the 4 floats of the blended rotation go
+};
+
+// Blends four jobs lane by lane (structure of arrays: lane k of every vector belongs to job k),
+// with the same operations in each lane as Slerp and RotationMove give one quaternion.
+inline void BlendPoses4(const PoseJob* j) {
+  const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
+  __m128 ax = _mm_loadu_ps(j[0].qa), ay = _mm_loadu_ps(j[1].qa), az = _mm_loadu_ps(j[2].qa), aw = _mm_loadu_ps(j[3].qa);
+  _MM_TRANSPOSE4_PS(ax, ay, az, aw);
+  __m128 bx = _mm_loadu_ps(j[0].qb), by = _mm_loadu_ps(j[1].qb), bz = _mm_loadu_ps(j[2].qb), bw = _mm_loadu_ps(j[3].qb);
+  _MM_TRANSPOSE4_PS(bx, by, bz, bw);
+  const __m128 s = _mm_setr_ps(j[0].s, j[1].s, j[2].s, j[3].s);
+  __m128 dot = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(ax, bx), _mm_mul_ps(ay, by)), _mm_mul_ps(az, bz)),
+                          _mm_mul_ps(aw, bw));
+  // The shorter arc: b turned round where the dot is negative; a dot above 1 (or NaN) counts as 1.
+  const __m128 flip = _mm_and_ps(_mm_cmplt_ps(dot, zero), _mm_set1_ps(-0.0f));
+  dot = _mm_min_ps(_mm_xor_ps(dot, flip), one);
+  const __m128 wa = SlerpWeight(dot, _mm_sub_ps(one, s));
+  const __m128 wb = _mm_xor_ps(SlerpWeight(dot, s), flip);
+  __m128 x = _mm_add_ps(_mm_mul_ps(wa, ax), _mm_mul_ps(wb, bx));
+  __m128 y = _mm_add_ps(_mm_mul_ps(wa, ay), _mm_mul_ps(wb, by));
+  __m128 z = _mm_add_ps(_mm_mul_ps(wa, az), _mm_mul_ps(wb, bz));
+  __m128 w = _mm_add_ps(_mm_mul_ps(wa, aw), _mm_mul_ps(wb, bw));
+  // Rotation elements, as RotationMove forms them.
+  const __m128 x2 = _mm_add_ps(x, x), y2 = _mm_add_ps(y, y), z2 = _mm_add_ps(z, z);
+  const __m128 xx = _mm_mul_ps(x, x2), yy = _mm_mul_ps(y, y2), zz = _mm_mul_ps(z, z2);
+  const __m128 xz = _mm_mul_ps(x, z2), xy = _mm_mul_ps(x, y2), yz = _mm_mul_ps(y, z2);
+  const __m128 wy = _mm_mul_ps(w, y2), wz = _mm_mul_ps(w, z2), wx = _mm_mul_ps(w, x2);
+  __m128 r00 = _mm_sub_ps(_mm_sub_ps(one, yy), zz), r01 = _mm_add_ps(xy, wz), r02 = _mm_sub_ps(xz, wy);
+  __m128 r10 = _mm_sub_ps(xy, wz), r11 = _mm_sub_ps(_mm_sub_ps(one, xx), zz), r12 = _mm_add_ps(yz, wx);
+  __m128 r20 = _mm_add_ps(xz, wy), r21 = _mm_sub_ps(yz, wx), r22 = _mm_sub_ps(_mm_sub_ps(one, xx), yy);
+  // Translation rows.
+  __m128 tax = _mm_loadu_ps(j[0].ta), tay = _mm_loadu_ps(j[1].ta), taz = _mm_loadu_ps(j[2].ta), taw = _mm_loadu_ps(j[3].ta);
+  _MM_TRANSPOSE4_PS(tax, tay, taz, taw);
+  __m128 tbx = _mm_loadu_ps(j[0].tb), tby = _mm_loadu_ps(j[1].tb), tbz = _mm_loadu_ps(j[2].tb), tbw = _mm_loadu_ps(j[3].tb);
+  _MM_TRANSPOSE4_PS(tbx, tby, tbz, tbw);
+  __m128 tmx = _mm_loadu_ps(j[0].tm), tmy = _mm_loadu_ps(j[1].tm), tmz = _mm_loadu_ps(j[2].tm), tmw = _mm_loadu_ps(j[3].tm);
+  _MM_TRANSPOSE4_PS(tmx, tmy, tmz, tmw);
+  __m128 tx = _mm_add_ps(tax, _mm_mul_ps(_mm_sub_ps(tbx, tax), s));
+  __m128 ty = _mm_add_ps(tay, _mm_mul_ps(_mm_sub_ps(tby, tay), s));
+  __m128 tz = _mm_add_ps(taz, _mm_mul_ps(_mm_sub_ps(tbz, taz), s));
+  tx = _mm_sub_ps(tx, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r00), _mm_mul_ps(tmy, r10)), _mm_mul_ps(tmz, r20)));
+  ty = _mm_sub_ps(ty, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r01), _mm_mul_ps(tmy, r11)), _mm_mul_ps(tmz, r21)));
+  tz = _mm_sub_ps(tz, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r02), _mm_mul_ps(tmy, r12)), _mm_mul_ps(tmz, r22)));
+  // Back to one matrix and one quaternion per job.
+  __m128 z0 = zero, z1 = zero, z2v = zero, t3 = one;
+  _MM_TRANSPOSE4_PS(r00, r01, r02, z0);
+  _MM_TRANSPOSE4_PS(r10, r11, r12, z1);
+  _MM_TRANSPOSE4_PS(r20, r21, r22, z2v);
+  _MM_TRANSPOSE4_PS(tx, ty, tz, t3);
+  _MM_TRANSPOSE4_PS(x, y, z, w);
+  const __m128 rows[4][4] = {{r00, r10, r20, tx}, {r01, r11, r21, ty}, {r02, r12, r22, tz}, {z0, z1, z2v, t3}};
+  const __m128 quats[4] = {x, y, z, w};
+  for (int k = 0; k < 4; ++k) {
+    _mm_storeu_ps(j[k].matrix, rows[k][0]);
+    _mm_storeu_ps(j[k].matrix + 4, rows[k][1]);
+    _mm_storeu_ps(j[k].matrix + 8, rows[k][2]);
+    _mm_storeu_ps(j[k].matrix + 12, rows[k][3]);
+    _mm_storeu_ps(j[k].quat, quats[k]);
+  }
 }
 
 }  // namespace xsimd

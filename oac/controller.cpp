@@ -52,6 +52,7 @@ OacData* OacAlloc(const HostObject& obj, uint32_t n) {
   c->transPose = AllocLines<Pose>(n);
   c->blendPose = AllocLines<Pose>(n);
   c->orderMarks = AllocArray<uint8_t>(n);
+  c->visit = AllocArray<uint32_t>(n);
   c->transform = AllocLines<OacTransformCache>(n);
   c->local = AllocLines<OacLocalCache>(n);
   for (uint32_t i = 0; i < n; ++i) {
@@ -152,6 +153,7 @@ void OacFree(OacData* c) {
   FreeLines(c->transPose);
   FreeLines(c->blendPose);
   free(c->orderMarks);
+  free(c->visit);
   FreeLines(c->transform);
   FreeLines(c->local);
   free(c);

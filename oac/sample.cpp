@@ -116,17 +116,17 @@ void PoseFromMatrix(Pose* out, const Mat4& m) {
   else out->q = Quat{0, 0, 0, 1};
 }
 
-void SamplePose(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint) {
+bool SampleKeys(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint, KeyBlend* blend) {
   const uint32_t c = track->keyCount;
   const AnimKey* k = track->keys;
   if (c < 2) {
     if (c) KeyPose(out, k[0]);
     else *out = kIdentityPose;
-    return;
+    return false;
   }
   if (f > TimeF(k[c - 1].time)) {
     KeyPose(out, k[c - 1]);
-    return;
+    return false;
   }
   const uint32_t h = *hint;
   uint32_t j;
@@ -148,12 +148,21 @@ void SamplePose(Pose* out, const AnimTrack* track, float f, float speed, uint32_
   const float s = t1 == t0 ? 0.0f : (f - t0) / (t1 - t0);
   if (s <= 0.0f) {
     KeyPose(out, a);
-  } else if (s >= 1.0f) {
-    KeyPose(out, b);
-  } else {
-    BlendWithRotations(&out->m, a.matrix, a.rotation, b.matrix, b.rotation, s, &out->q);
-    out->rigid = a.rigid & b.rigid;
+    return false;
   }
+  if (s >= 1.0f) {
+    KeyPose(out, b);
+    return false;
+  }
+  *blend = KeyBlend{&a, &b, s};
+  return true;
+}
+
+void SamplePose(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint) {
+  KeyBlend kb;
+  if (!SampleKeys(out, track, f, speed, hint, &kb)) return;
+  BlendWithRotations(&out->m, kb.a->matrix, kb.a->rotation, kb.b->matrix, kb.b->rotation, kb.s, &out->q);
+  out->rigid = kb.a->rigid & kb.b->rigid;
 }
 
 void SampleTrack(Mat4* out, const AnimTrack* track, float f, float speed, uint32_t* hint) {

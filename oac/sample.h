@@ -52,6 +52,16 @@ extern const Pose kIdentityPose;
 // new hint. A track with one key gives that key, one without keys the identity. A blend of two
 // rigid keys is rigid.
 void SamplePose(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint);
+// The keys that SamplePose blends: keys a and b at a factor s strictly between 0 and 1.
+struct KeyBlend {
+  const AnimKey* a;
+  const AnimKey* b;
+  float s;
+};
+// SamplePose in two halves: chooses the interval (and updates the hint) as SamplePose does; when
+// the pose is a key as it stands (or the identity) writes it to *out and returns false, else fills
+// *blend and returns true, leaving the blend to the caller.
+bool SampleKeys(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint, KeyBlend* blend);
 // The matrix of SamplePose.
 void SampleTrack(Mat4* out, const AnimTrack* track, float f, float speed, uint32_t* hint);
 // SampleTrack on the track of `limb` (which must be below anim->limbCount).

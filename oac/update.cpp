@@ -111,38 +111,6 @@ const Mat4& LocalInverse(OacLocalCache* k) {
   return k->inverse;
 }
 
-// The blend of two rigid poses P and T at factor s in the frame of a rigid localMatrix M, worked
-// on quaternions instead of 4x4 products. A rigid matrix has rotation R and translation row t and
-// maps a point p to p R + t; slerp(qa, qb, s) turned by a fixed rotation on either side is the
-// slerp of the turned quaternions, and a lerp commutes with an affine map.
-//   modelType 1: blend(P M, T M, s) M^-1. P M and T M are P and T turned by R_M and moved by
-//     the same affine map x -> x R_M + t_M; M^-1 undoes both, so the result is blend(P, T, s).
-//   other types: M^-1 blend(M P, M T, s). M P has rotation R_M R_P and translation t_M R_P + t_P.
-//     The rotation R_M cancels against M^-1, leaving R_s = slerp(R_P, R_T, s); the lerped
-//     translation t_M ((1 - s) R_P + s R_T) + lerp(t_P, t_T, s), taken through M^-1 (which
-//     subtracts t_M R_s after cancelling R_M), is lerp(t_P, t_T, s) + t_M ((1-s) R_P + s R_T - R_s).
-// At s <= 0 both give P and at s >= 1 both give T, as the blend itself does.
-void RigidBlend(Pose* out, const Pose& p, const Pose& t, float s, bool modelOne, const Mat4& m) {
-  if (s <= 0.0f) {
-    *out = p;
-    return;
-  }
-  if (s >= 1.0f) {
-    *out = t;
-    return;
-  }
-  BlendWithRotations(&out->m, p.m, p.q, t.m, t.q, s, &out->q);
-  out->rigid = 1;
-  if (modelOne) return;
-  const float* tm = m.m + 12;
-  const float r = 1.0f - s;
-  for (int j = 0; j < 3; ++j) {
-    float d = 0.0f;
-    for (int i = 0; i < 3; ++i) d += tm[i] * (r * p.m.m[4 * i + j] + s * t.m.m[4 * i + j] - out->m.m[4 * i + j]);
-    out->m.m[12 + j] += d;
-  }
-}
-
 // The same blend with the products written out, for poses or a localMatrix with scale or a mirror.
 void MatrixBlend(Pose* out, const Pose& p, const Pose& t, float s, bool modelOne, OacLocalCache* k) {
   const Mat4& m = k->m;
@@ -188,16 +156,47 @@ inline const AnimData* BlendingAnim(const OacData* c, uint32_t l) {
   return c->limbTrans[l].active && a && l < a->limbCount ? a : nullptr;
 }
 
+// Slerps waiting to be done four at a time (xsimd::BlendPoses4). What a job points at stays put
+// until Flush, and a pose handed to Add is written by the time Flush returns.
+struct PoseBatch {
+  void Add(const Quat& qa, const Quat& qb, const float* ta, const float* tb, const float* tm, float s, Pose* out) {
+    xsimd::PoseJob& j = jobs[count];
+    j = xsimd::PoseJob{&qa.x, &qb.x, ta, tb, tm, s, out->m.m, &out->q.x};
+    if (++count == 4) Flush();
+  }
+  // A sampled pose between two keys.
+  void AddKeys(const KeyBlend& kb, Pose* out) {
+    out->rigid = kb.a->rigid & kb.b->rigid;
+    Add(kb.a->rotation, kb.b->rotation, kb.a->matrix.m + 12, kb.b->matrix.m + 12, kZero4, kb.s, out);
+  }
+  void Flush() {
+    if (count == 0) return;
+    for (int k = count; k < 4; ++k) {  // unused lanes repeat job 0 into a scratch pose
+      jobs[k] = jobs[0];
+      jobs[k].matrix = spare.m.m;
+      jobs[k].quat = &spare.q.x;
+    }
+    xsimd::BlendPoses4(jobs);
+    count = 0;
+  }
+  static constexpr float kZero4[4] = {0, 0, 0, 0};
+  xsimd::PoseJob jobs[4];
+  int count = 0;
+  Pose spare;
+};
+
 // First stage of a limb: advances its play frame and samples the play pose into playPose[l]; for
 // a running transition, advances its frame and time and samples its pose into transPose[l]. Works
 // on limb l's own records only.
-void AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step) {
+void AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step, PoseBatch* batch) {
   OacLimbPlay& play = c->limbPlay[l];
   const AnimData* playAnim = c->playAnim[l];
+  KeyBlend kb;
   if (play.active && playAnim && l < playAnim->limbCount) {
     if (AdvanceFrame(&play.currentFrame, play.startFrame, play.endFrame, step->Of(play.speed), play.looping))
       play.active = 0;
-    SamplePose(&c->playPose[l], &playAnim->tracks[l], play.currentFrame, play.speed, &play.keyHint);
+    Pose* out = &c->playPose[l];
+    if (SampleKeys(out, &playAnim->tracks[l], play.currentFrame, play.speed, &play.keyHint, &kb)) batch->AddKeys(kb, out);
   }
   if (const AnimData* transAnim = BlendingAnim(c, l)) {
     OacLimbTrans& tr = c->limbTrans[l];
@@ -205,48 +204,61 @@ void AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step) {
     tr.timeUsed += step->time;
     if (tr.timeUsed > tr.totalTime) tr.timeUsed = tr.totalTime;
     tr.interpol = tr.totalTime == 0 ? 1.0f : static_cast<float>(static_cast<double>(tr.timeUsed) / tr.totalTime);
-    SamplePose(&c->transPose[l], &transAnim->tracks[l], tr.currentFrame, tr.speed, &tr.keyHint);
+    Pose* out = &c->transPose[l];
+    if (SampleKeys(out, &transAnim->tracks[l], tr.currentFrame, tr.speed, &tr.keyHint, &kb)) batch->AddKeys(kb, out);
   }
 }
 
-// Blends limb l's sampled transition pose into its play pose in the frame of the limb's
-// localMatrix, and hands a completed transition over to the play record. Returns the blend.
-const Pose* BlendTransition(OacData* c, uint32_t l, const sLimb* limb) {
+// Second stage of a limb in a transition: blends the sampled transition pose T into the play pose
+// P at the factor s in the frame of the limb's localMatrix M, into blendPose[l].
+// When P, T and M are rigid (rotation R, translation row t; a point p maps to p R + t) the blend
+// needs neither the products with M nor M's inverse. slerp(qa, qb, s) turned by a fixed rotation
+// on either side is the slerp of the turned quaternions, and a lerp commutes with an affine map:
+//   modelType 1: blend(P M, T M, s) M^-1. P M and T M are P and T turned by R_M and moved by
+//     the same affine map x -> x R_M + t_M; M^-1 undoes both, so the result is blend(P, T, s).
+//   other types: M^-1 blend(M P, M T, s). M P has rotation R_M R_P and translation t_M R_P + t_P.
+//     R_M cancels against M^-1, leaving R_s = slerp(R_P, R_T, s); the lerped translation
+//     t_M ((1 - s) R_P + s R_T) + lerp(t_P, t_T, s), taken through M^-1 (which cancels R_M and
+//     subtracts t_M R_s), is lerp(t_P + t_M R_P, t_T + t_M R_T, s) - t_M R_s.
+// At s <= 0 both give P and at s >= 1 both give T, as the blend itself does.
+void BlendStage(OacData* c, uint32_t l, const sLimb* limb, PoseBatch* batch) {
   OacLimbTrans& tr = c->limbTrans[l];
   const Pose& p = c->playPose[l];
-  const Pose& target = c->transPose[l];
+  const Pose& t = c->transPose[l];
   Pose& out = c->blendPose[l];
   OacLocalCache* k = &c->local[l];
+  const float s = tr.interpol;
   const bool modelOne = c->modelType == 1;
-  if ((LocalFacts(k, *AsMat4(limb->localMatrix)) & kLocalRigid) && p.rigid && target.rigid)
-    RigidBlend(&out, p, target, tr.interpol, modelOne, k->m);
-  else
-    MatrixBlend(&out, p, target, tr.interpol, modelOne, k);
   tr.blended = 1;
-  if (tr.timeUsed == tr.totalTime) {
-    TakeOverRange(c, l);
-    c->limbPlay[l].active = 1;
-    c->playPose[l] = out;
-    tr.active = 0;
+  if (!((LocalFacts(k, *AsMat4(limb->localMatrix)) & kLocalRigid) && p.rigid && t.rigid)) {
+    MatrixBlend(&out, p, t, s, modelOne, k);
+    return;
   }
-  return &out;
-}
-
-// Second stage of a limb: the transition blend, then F = P x U into localMatrices[l] and into the
-// animMatrix of the host limb that l refers to.
-void BlendAndWrite(OacData* c, uint32_t l, sObject* o) {
-  const sLimb* limb = HostLimb(o, l);
-  const Pose* pose = &c->playPose[l];
-  if (c->limbTrans[l].active) {
-    if (BlendingAnim(c, l)) pose = BlendTransition(c, l, limb);
-    else if (!c->transAnim[l] && c->limbTrans[l].blended)
-      pose = &c->blendPose[l];  // its animation was deleted mid-way: hold the last blend
+  if (s <= 0.0f) {
+    out = p;
+    return;
   }
-  Mat4& out = c->localMatrices[l];
-  const Mat4* u = LimbTransform(&c->transform[l], limb);
-  if (u) MatMultiply(&out, pose->m, *u);
-  else xsimd::Copy(out.m, pose->m.m);
-  xsimd::Copy(HostLimb(o, static_cast<uint32_t>(c->limbReference[l]))->animMatrix, out.m);
+  if (s >= 1.0f) {
+    out = t;
+    return;
+  }
+  out.rigid = 1;
+  if (modelOne) {
+    batch->Add(p.q, t.q, p.m.m + 12, t.m.m + 12, PoseBatch::kZero4, s, &out);
+    return;
+  }
+  // t_M with a fourth lane of 1 takes a pose's rows to t_M R + t in one row product.
+  const float* m = k->m.m;
+  const __m128 tm1 = _mm_setr_ps(m[12], m[13], m[14], 1.0f);
+  const __m128 rp[4] = {_mm_loadu_ps(p.m.m), _mm_loadu_ps(p.m.m + 4), _mm_loadu_ps(p.m.m + 8), _mm_loadu_ps(p.m.m + 12)};
+  const __m128 rt[4] = {_mm_loadu_ps(t.m.m), _mm_loadu_ps(t.m.m + 4), _mm_loadu_ps(t.m.m + 8), _mm_loadu_ps(t.m.m + 12)};
+  // Until the batch is flushed the two rows and t_M wait in the limb's own blend pose, which the
+  // batch overwrites only when it writes the result.
+  float* spare = out.m.m;
+  _mm_storeu_ps(spare, xsimd::RowTimes(tm1, rp));
+  _mm_storeu_ps(spare + 4, xsimd::RowTimes(tm1, rt));
+  _mm_storeu_ps(spare + 8, _mm_setr_ps(m[12], m[13], m[14], 0.0f));
+  batch->Add(p.q, t.q, spare, spare + 4, spare + 8, s, &out);
 }
 
 // Whether every limb appears at most once in the update order (a controller file may repeat one).
@@ -266,6 +278,33 @@ bool OrderIsDistinct(OacData* c) {
   return c->orderState == kOrderDistinct;
 }
 
+// Third stage of a limb: hands a transition completed in this update over to the play record,
+// then writes F = P x U (P the blend or the play pose, U the limb transform) into
+// localMatrices[l] and into the animMatrix of the host limb that l refers to.
+void WriteStage(OacData* c, uint32_t l, sObject* o) {
+  const sLimb* limb = HostLimb(o, l);
+  const Pose* pose = &c->playPose[l];
+  OacLimbTrans& tr = c->limbTrans[l];
+  if (tr.active) {
+    if (BlendingAnim(c, l)) {
+      pose = &c->blendPose[l];
+      if (tr.timeUsed == tr.totalTime) {
+        TakeOverRange(c, l);
+        c->limbPlay[l].active = 1;
+        c->playPose[l] = *pose;
+        tr.active = 0;
+      }
+    } else if (!c->transAnim[l] && tr.blended) {
+      pose = &c->blendPose[l];  // its animation was deleted mid-way: hold the last blend
+    }
+  }
+  Mat4& out = c->localMatrices[l];
+  const Mat4* u = LimbTransform(&c->transform[l], limb);
+  if (u) MatMultiply(&out, pose->m, *u);
+  else xsimd::Copy(out.m, pose->m.m);
+  xsimd::Copy(HostLimb(o, static_cast<uint32_t>(c->limbReference[l]))->animMatrix, out.m);
+}
+
 }  // namespace
 
 void OacUpdate(OacData* c, uint32_t time) {
@@ -275,24 +314,36 @@ void OacUpdate(OacData* c, uint32_t time) {
   const uint32_t n = OacLimbBound(c);
   const uint32_t* order = c->updateOrder;
   FrameStep step(time);
+  PoseBatch batch;
   bool wrote = false;
   if (OrderIsDistinct(c)) {
-    // Every limb's first stage depends on its own records only, so the processor overlaps the
-    // sampling of consecutive limbs; the second stage then writes the host limbs in update order
-    // (two limbs sharing a reference: the later one wins).
-    for (uint32_t i = 0; i < n; ++i)
-      if (Processed(c, order[i], n, hostCount)) AdvanceAndSample(c, order[i], &step);
+    // A stage of one limb depends on that limb's records only, so each stage runs over all limbs
+    // before the next: the slerps go four limbs at a time, and the host limbs are still written
+    // in update order (two limbs sharing a reference: the later one wins).
+    uint32_t* visit = c->visit;
+    uint32_t count = 0;
     for (uint32_t i = 0; i < n; ++i) {
-      if (!Processed(c, order[i], n, hostCount)) continue;
-      BlendAndWrite(c, order[i], o);
-      wrote = true;
+      const uint32_t l = order[i];
+      if (!Processed(c, l, n, hostCount)) continue;
+      visit[count++] = l;
+      AdvanceAndSample(c, l, &step, &batch);
     }
+    batch.Flush();
+    for (uint32_t i = 0; i < count; ++i)
+      if (BlendingAnim(c, visit[i])) BlendStage(c, visit[i], HostLimb(o, visit[i]), &batch);
+    batch.Flush();
+    for (uint32_t i = 0; i < count; ++i) WriteStage(c, visit[i], o);
+    wrote = count > 0;
   } else {
-    // A limb visited twice sees its own first visit: both stages run limb by limb.
+    // A limb visited twice sees its own first visit: the stages run limb by limb.
     for (uint32_t i = 0; i < n; ++i) {
-      if (!Processed(c, order[i], n, hostCount)) continue;
-      AdvanceAndSample(c, order[i], &step);
-      BlendAndWrite(c, order[i], o);
+      const uint32_t l = order[i];
+      if (!Processed(c, l, n, hostCount)) continue;
+      AdvanceAndSample(c, l, &step, &batch);
+      batch.Flush();
+      if (BlendingAnim(c, l)) BlendStage(c, l, HostLimb(o, l), &batch);
+      batch.Flush();
+      WriteStage(c, l, o);
       wrote = true;
     }
   }
