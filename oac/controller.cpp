@@ -96,25 +96,26 @@ OacData* OacCreate(const HostObject& obj) {
   OacData* c = OacAlloc(obj, n);
   uint32_t* parents = AllocArray<uint32_t>(n);
   uint32_t* depth = AllocArray<uint32_t>(n);
-  for (uint32_t l = 0; l < n; ++l) parents[l] = FindLimbParent(o, l);
+  LimbParents(o, parents);
+  LimbDepths(parents, n, depth);
   uint32_t maxDepth = 0;
-  for (uint32_t l = 0; l < n; ++l) {
-    uint32_t d = 0;
-    // A broken tree cannot hold a chain longer than n: stop there.
-    for (uint32_t p = parents[l]; p != 0 && d < n; p = parents[p]) ++d;
-    depth[l] = d;
+  for (uint32_t l = 0; l < n; ++l)
     if (depth[l] > maxDepth) maxDepth = depth[l];
-  }
+  // Limb 0 first, then by depth and, within a depth, by number: a counting sort over the depths.
   if (n > 0) {
-    uint32_t k = 1;
-    for (uint32_t d = 0; d <= maxDepth; ++d)
-      for (uint32_t l = 1; l < n; ++l)
-        if (depth[l] == d) c->updateOrder[k++] = l;
+    uint32_t* start = AllocArray<uint32_t>(maxDepth + 2);
+    for (uint32_t l = 1; l < n; ++l) ++start[depth[l] + 1];
+    for (uint32_t d = 0; d <= maxDepth; ++d) start[d + 1] += start[d];
+    for (uint32_t l = 1; l < n; ++l) c->updateOrder[1 + start[depth[l]]++] = l;
+    free(start);
   }
+  uint32_t** rows = AllocArray<uint32_t*>(n);
   for (uint32_t l = 0; l < n; ++l) {
     c->limbLinks[l].parent = parents[l];
-    for (uint32_t j = 0; j < n; ++j) c->limbLinks[l].childFlags[j] = IsLimbDescendantIn(parents, n, l, j);
+    rows[l] = c->limbLinks[l].childFlags;
   }
+  LimbDescendantFlags(parents, n, rows);
+  free(rows);
   c->modelType = ModelTypeOf(o);
   free(parents);
   free(depth);
@@ -176,7 +177,7 @@ void OacSetLimbSpeed(OacData* c, uint32_t limb, float speed, int32_t exChild, bo
   const sObject* o = c->object.rec;
   const uint32_t hostCount = o->limbCount;
   uint32_t* parents = AllocArray<uint32_t>(hostCount);
-  for (uint32_t l = 0; l < hostCount; ++l) parents[l] = FindLimbParent(o, l);
+  LimbParents(o, parents);
   for (uint32_t i = 1; i < n; ++i) {
     if (i != limb && (exChild || !IsLimbDescendantIn(parents, hostCount, limb, i))) continue;
     if (trans) c->limbTrans[i].speed = speed;
