@@ -1,6 +1,8 @@
 // Controller update cost: one object of 60 limbs, two animations of 100 keys per track, 16 ms per
-// update. (a) every limb playing a looping range, (b) every limb in a transition, (c) 100 objects
-// as in (a). Reported per limb: the counter "time_per_limb" (seconds, shown with an SI prefix: 50n = 50 ns).
+// update. (a) every limb playing a looping range, (b) every limb in a transition, (c) and (d) 100
+// objects as in (a) and (b). Reported per limb: the counter "time_per_limb" (seconds, shown with
+// an SI prefix: 50n = 50 ns). Then controller creation on 1,000-limb trees of the two shapes that
+// cost most when parents are looked up limb by limb.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -113,8 +115,36 @@ void BM_UpdatePlaying(benchmark::State& state) { Run(state, 1, false); }
 void BM_UpdateTransition(benchmark::State& state) { Run(state, 1, true); }
 void BM_UpdatePlaying100Objects(benchmark::State& state) { Run(state, 100, false); }
 
+void BM_UpdateTransition100Objects(benchmark::State& state) { Run(state, 100, true); }
+
+// Xamo_oacCreate's work on an object of 1,000 limbs: (a) limb 0 over 999 children linked as
+// siblings in descending order, (b) one chain 1,000 limbs deep.
+void CreateOn(benchmark::State& state, bool chain) {
+  subhost::Reset();
+  HostSetCoreData(subhost::CoreData());
+  const uint32_t n = 1000;
+  sObject* o = subhost::MakeObject(1, n);
+  if (chain) {
+    std::vector<int> parents(n);
+    for (uint32_t l = 0; l < n; ++l) parents[l] = static_cast<int>(l) - 1;
+    subhost::LinkTree(o, parents);
+  } else {
+    subhost::Limb(o, 0)->firstChild = HostAddrOf(subhost::Limb(o, n - 1));
+    for (uint32_t l = n - 1; l > 1; --l) subhost::Limb(o, l)->nextSibling = HostAddrOf(subhost::Limb(o, l - 1));
+  }
+  HostObject obj;
+  HostGetObject(1, &obj);
+  for (auto _ : state) OacFree(OacCreate(obj));
+}
+
+void BM_Create1000DescendingSiblings(benchmark::State& state) { CreateOn(state, false); }
+void BM_Create1000Chain(benchmark::State& state) { CreateOn(state, true); }
+
 BENCHMARK(BM_UpdatePlaying);
 BENCHMARK(BM_UpdateTransition);
 BENCHMARK(BM_UpdatePlaying100Objects);
+BENCHMARK(BM_UpdateTransition100Objects);
+BENCHMARK(BM_Create1000DescendingSiblings)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Create1000Chain)->Unit(benchmark::kMillisecond);
 
 }  // namespace
