@@ -49,25 +49,27 @@ struct Run {
   int progressShown = -1;
 };
 
-void Complain(Run* run, const char* fmt, ...) __attribute__((format(gnu_printf, 2, 3)));
-void Complain(Run* run, const char* fmt, ...) {
+void VComplain(Run* run, const char* fmt, va_list args) {
   fflush(run->out);
-  va_list args;
-  va_start(args, fmt);
   fputs("xamo: ", run->err);
   vfprintf(run->err, fmt, args);
   fputc('\n', run->err);
+}
+
+void Complain(Run* run, const char* fmt, ...) XAMO_PRINTF(2, 3);
+void Complain(Run* run, const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  VComplain(run, fmt, args);
   va_end(args);
 }
 
-int UsageError(Run* run, const char* fmt, ...) __attribute__((format(gnu_printf, 2, 3)));
+// Wrong usage: what is wrong and the usage, on stderr; exit code 2.
+int UsageError(Run* run, const char* fmt, ...) XAMO_PRINTF(2, 3);
 int UsageError(Run* run, const char* fmt, ...) {
-  fflush(run->out);
   va_list args;
   va_start(args, fmt);
-  fputs("xamo: ", run->err);
-  vfprintf(run->err, fmt, args);
-  fputc('\n', run->err);
+  VComplain(run, fmt, args);
   va_end(args);
   fputs(kUsage, run->err);
   return 2;

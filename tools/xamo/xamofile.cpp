@@ -20,7 +20,7 @@ std::string Format(const char* fmt, va_list args) {
 }
 
 void Add(std::vector<Problem>* problems, bool error, size_t offset, const char* fmt, ...)
-    __attribute__((format(gnu_printf, 4, 5)));
+    XAMO_PRINTF(4, 5);
 void Add(std::vector<Problem>* problems, bool error, size_t offset, const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);
@@ -29,7 +29,7 @@ void Add(std::vector<Problem>* problems, bool error, size_t offset, const char* 
 }
 
 // Records where the file gives out: "at byte N, <where>".
-void Stop(std::string* stop, size_t at, const char* fmt, ...) __attribute__((format(gnu_printf, 3, 4)));
+void Stop(std::string* stop, size_t at, const char* fmt, ...) XAMO_PRINTF(3, 4);
 void Stop(std::string* stop, size_t at, const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);

@@ -11,6 +11,13 @@
 
 #include "math/xmath.h"
 
+// printf-style checking of format strings (gnu_printf knows %zu on MinGW too; clang says printf).
+#if defined(__clang__)
+#define XAMO_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define XAMO_PRINTF(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
+#endif
+
 enum class FileKind { Empty, Unknown, Animation, Controller };
 
 // Empty for 0 bytes, else which format the magic text names ("XAMOVELN" or "OACOBJ", any case).
