@@ -45,3 +45,17 @@ g = oac(3, 0, [0,1,2], [0,0,1], flags, [1,0,1], [0,1,-1])
 assert len(g) == 114
 open('good.oac', 'wb').write(g)
 open('badorder.oac', 'wb').write(oac(3, 0, [0,2,1], [0,0,1], flags, [1,0,1], [0,1,-1]))
+
+# Key times near 2^32: the total frames round up to 2^32 as a float.
+open('late.xam', 'wb').write(anim([[(0, I), (1, I)], [(0, I), (0xFFFFFF80, I), (0xFFFFFFFF, I)]], 4294967296.0))
+# Twelve tracks of two keys, cut off inside key 1 of track 9.
+twelve = anim([[(0, I), (1, ROT_Y30_T123)]] * 12, 1.0)
+open('cut.xam', 'wb').write(twelve[:36 + 68 * 3 * 9 + 68 + 68 + 30])
+# Values that are not numbers, infinite or huge, in the angles and the position.
+nan, inf = float('nan'), float('inf')
+odd = [[(0, I), (5, [1,0,0,0, 0,1,0,0, 0,0,1,0, nan,inf,1e30,1]), (9, [nan]*16), (12, ROT_Y30_T123)]]
+open('odd.xam', 'wb').write(anim([[(0, I), (1, I)]] + odd, 12.0))
+# A controller file whose header claims 3037000498 limbs (16n + 4n² wraps around 2^64), and good.oac
+# cut off inside the child flags of limb 1.
+open('huge.oac', 'wb').write(g[:22] + u32(3037000498) + u32(0) + u32(0) * 4)
+open('cut.oac', 'wb').write(g[:70])
