@@ -37,6 +37,18 @@ inline void Multiply(float* out, const float* a, const float* b) {
   _mm_storeu_ps(out + 12, r3);
 }
 
+// out = a times b for an `a` whose first three rows end in 0 (a rigid pose): those rows need three
+// products, and the result is the same.
+inline void MultiplyAffine(float* out, const float* a, const float* b) {
+  const __m128 rows[4] = {_mm_loadu_ps(b), _mm_loadu_ps(b + 4), _mm_loadu_ps(b + 8), _mm_loadu_ps(b + 12)};
+  for (int i = 0; i < 3; ++i) {
+    const __m128 r = _mm_loadu_ps(a + 4 * i);
+    _mm_storeu_ps(out + 4 * i, _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat<0>(r), rows[0]), _mm_mul_ps(Splat<1>(r), rows[1])),
+                                          _mm_mul_ps(Splat<2>(r), rows[2])));
+  }
+  _mm_storeu_ps(out + 12, RowTimes(_mm_loadu_ps(a + 12), rows));
+}
+
 inline void Copy(float* out, const float* m) {
   const __m128 r0 = _mm_loadu_ps(m), r1 = _mm_loadu_ps(m + 4), r2 = _mm_loadu_ps(m + 8), r3 = _mm_loadu_ps(m + 12);
   _mm_storeu_ps(out, r0);
@@ -175,15 +187,16 @@ struct PoseJob {
   const float* qb;
   const float* ta;  // translation rows x, y, z (a fourth float is read but not used)
   const float* tb;
-  const float* tm;  // x, y, z, 0
+  const float* tm;  // x, y, z, 0; read only when the batch is blended `withMove`
   float s;          // strictly between 0 and 1
   float* matrix;    // where the 16 floats go
   float* quat;      // where the 4 floats of the blended rotation go
 };
 
 // Blends four jobs lane by lane (structure of arrays: lane k of every vector belongs to job k),
-// with the same operations in each lane as Slerp and RotationMove give one quaternion.
-inline void BlendPoses4(const PoseJob* j) {
+// with the same operations in each lane as Slerp and RotationMove give one quaternion. Without
+// `withMove` every tm counts as zero.
+inline void BlendPoses4(const PoseJob* j, bool withMove) {
   const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
   __m128 ax = _mm_loadu_ps(j[0].qa), ay = _mm_loadu_ps(j[1].qa), az = _mm_loadu_ps(j[2].qa), aw = _mm_loadu_ps(j[3].qa);
   _MM_TRANSPOSE4_PS(ax, ay, az, aw);
@@ -214,14 +227,16 @@ inline void BlendPoses4(const PoseJob* j) {
   _MM_TRANSPOSE4_PS(tax, tay, taz, taw);
   __m128 tbx = _mm_loadu_ps(j[0].tb), tby = _mm_loadu_ps(j[1].tb), tbz = _mm_loadu_ps(j[2].tb), tbw = _mm_loadu_ps(j[3].tb);
   _MM_TRANSPOSE4_PS(tbx, tby, tbz, tbw);
-  __m128 tmx = _mm_loadu_ps(j[0].tm), tmy = _mm_loadu_ps(j[1].tm), tmz = _mm_loadu_ps(j[2].tm), tmw = _mm_loadu_ps(j[3].tm);
-  _MM_TRANSPOSE4_PS(tmx, tmy, tmz, tmw);
   __m128 tx = _mm_add_ps(tax, _mm_mul_ps(_mm_sub_ps(tbx, tax), s));
   __m128 ty = _mm_add_ps(tay, _mm_mul_ps(_mm_sub_ps(tby, tay), s));
   __m128 tz = _mm_add_ps(taz, _mm_mul_ps(_mm_sub_ps(tbz, taz), s));
-  tx = _mm_sub_ps(tx, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r00), _mm_mul_ps(tmy, r10)), _mm_mul_ps(tmz, r20)));
-  ty = _mm_sub_ps(ty, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r01), _mm_mul_ps(tmy, r11)), _mm_mul_ps(tmz, r21)));
-  tz = _mm_sub_ps(tz, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r02), _mm_mul_ps(tmy, r12)), _mm_mul_ps(tmz, r22)));
+  if (withMove) {
+    __m128 tmx = _mm_loadu_ps(j[0].tm), tmy = _mm_loadu_ps(j[1].tm), tmz = _mm_loadu_ps(j[2].tm), tmw = _mm_loadu_ps(j[3].tm);
+    _MM_TRANSPOSE4_PS(tmx, tmy, tmz, tmw);
+    tx = _mm_sub_ps(tx, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r00), _mm_mul_ps(tmy, r10)), _mm_mul_ps(tmz, r20)));
+    ty = _mm_sub_ps(ty, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r01), _mm_mul_ps(tmy, r11)), _mm_mul_ps(tmz, r21)));
+    tz = _mm_sub_ps(tz, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r02), _mm_mul_ps(tmy, r12)), _mm_mul_ps(tmz, r22)));
+  }
   // Back to one matrix and one quaternion per job.
   __m128 z0 = zero, z1 = zero, z2v = zero, t3 = one;
   _MM_TRANSPOSE4_PS(r00, r01, r02, z0);

@@ -4,36 +4,34 @@
 
 namespace {
 
-inline float TimeF(uint32_t t) { return static_cast<float>(t); }
-
 template <class Key>
 uint32_t LinearIndex(const Key* keys, uint32_t c, float time) {
   if (c < 2) return 0;
   if (time == 0.0f) return 0;
-  if (TimeF(keys[c - 1].time) <= time) return c - 2;
+  if (KeyTime(keys[c - 1].time) <= time) return c - 2;
   for (uint32_t i = 0; i < c; ++i)
-    if (TimeF(keys[i].time) > time) return i - 1;  // 0xFFFFFFFF when key 0 lies past the time
+    if (KeyTime(keys[i].time) > time) return i - 1;  // 0xFFFFFFFF when key 0 lies past the time
   return c - 2;  // not reached for a time that compares (a NaN ends here)
 }
 
 uint32_t MatrixIndex(const AnimKey* keys, uint32_t c, float time) {
   if (c < 2) return 0;
   if (time == 0.0f) return 0;
-  if (TimeF(keys[1].time) > time) return 0;
+  if (KeyTime(keys[1].time) > time) return 0;
   uint32_t hi = c - 1;
-  if (TimeF(keys[hi].time) <= time) return hi - 1;
+  if (KeyTime(keys[hi].time) <= time) return hi - 1;
   uint32_t lo = 0;
   while (lo < hi) {
     const uint32_t mid = (lo + hi) / 2;
-    const float tm = TimeF(keys[mid].time);
+    const float tm = KeyTime(keys[mid].time);
     if (tm == time) return mid;
     if (tm < time) {
-      if (TimeF(keys[mid + 1].time) > time) return mid;
+      if (KeyTime(keys[mid + 1].time) > time) return mid;
       lo = mid + 1;
     } else {
       // Unsorted keys (or a NaN time) can bring the search to key 0 from above.
       if (mid == 0) return 0;
-      if (TimeF(keys[mid - 1].time) <= time) return mid - 1;
+      if (KeyTime(keys[mid - 1].time) <= time) return mid - 1;
       hi = mid - 1;
     }
   }
@@ -99,11 +97,6 @@ void BlendKeys(Mat4* out, const AnimKey& a, const AnimKey& b, float s) {
 
 namespace {
 
-void KeyPose(Pose* out, const AnimKey& k) {
-  out->m = k.matrix;
-  out->q = k.rotation;
-  out->rigid = k.rigid;
-}
 
 }  // namespace
 
@@ -114,48 +107,6 @@ void PoseFromMatrix(Pose* out, const Mat4& m) {
   out->rigid = MatIsRigid(m) ? 1 : 0;
   if (out->rigid) QuatFromMatrix(&out->q, m);
   else out->q = Quat{0, 0, 0, 1};
-}
-
-bool SampleKeys(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint, KeyBlend* blend) {
-  const uint32_t c = track->keyCount;
-  const AnimKey* k = track->keys;
-  if (c < 2) {
-    if (c) KeyPose(out, k[0]);
-    else *out = kIdentityPose;
-    return false;
-  }
-  if (f > TimeF(k[c - 1].time)) {
-    KeyPose(out, k[c - 1]);
-    return false;
-  }
-  const uint32_t h = *hint;
-  uint32_t j;
-  if (h < c - 1 && TimeF(k[h].time) <= f && f < TimeF(k[h + 1].time)) {
-    j = h;
-  } else if (speed > 0.0f && h + 1 < c - 1 && TimeF(k[h + 1].time) <= f && f < TimeF(k[h + 2].time)) {
-    j = h + 1;
-  } else if (speed < 0.0f && h >= 1 && h < c && TimeF(k[h - 1].time) <= f && f < TimeF(k[h].time)) {
-    j = h - 1;
-  } else if (speed == 0.0f && h < c - 1) {
-    j = h;
-  } else {
-    j = MatrixIndex(k, c, f);
-  }
-  *hint = j;
-  const AnimKey& a = k[j];
-  const AnimKey& b = k[j + 1];
-  const float t0 = TimeF(a.time), t1 = TimeF(b.time);
-  const float s = t1 == t0 ? 0.0f : (f - t0) / (t1 - t0);
-  if (s <= 0.0f) {
-    KeyPose(out, a);
-    return false;
-  }
-  if (s >= 1.0f) {
-    KeyPose(out, b);
-    return false;
-  }
-  *blend = KeyBlend{&a, &b, s};
-  return true;
 }
 
 void SamplePose(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint) {

@@ -58,10 +58,60 @@ struct KeyBlend {
   const AnimKey* b;
   float s;
 };
+inline float KeyTime(uint32_t t) { return static_cast<float>(t); }
+
+inline void KeyPose(Pose* out, const AnimKey& k) {
+  out->m = k.matrix;
+  out->q = k.rotation;
+  out->rigid = k.rigid;
+}
+
 // SamplePose in two halves: chooses the interval (and updates the hint) as SamplePose does; when
 // the pose is a key as it stands (or the identity) writes it to *out and returns false, else fills
-// *blend and returns true, leaving the blend to the caller.
-bool SampleKeys(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint, KeyBlend* blend);
+// *blend and returns true, leaving the blend to the caller. (Inline: the update calls it for every
+// limb.)
+inline bool SampleKeys(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint, KeyBlend* blend) {
+  const uint32_t c = track->keyCount;
+  const AnimKey* k = track->keys;
+  if (c < 2) {
+    if (c) KeyPose(out, k[0]);
+    else *out = kIdentityPose;
+    return false;
+  }
+  if (f > KeyTime(k[c - 1].time)) {
+    KeyPose(out, k[c - 1]);
+    return false;
+  }
+  const uint32_t h = *hint;
+  uint32_t j;
+  if (h < c - 1 && KeyTime(k[h].time) <= f && f < KeyTime(k[h + 1].time)) {
+    j = h;
+  } else if (speed > 0.0f && h + 1 < c - 1 && KeyTime(k[h + 1].time) <= f && f < KeyTime(k[h + 2].time)) {
+    j = h + 1;
+  } else if (speed < 0.0f && h >= 1 && h < c && KeyTime(k[h - 1].time) <= f && f < KeyTime(k[h].time)) {
+    j = h - 1;
+  } else if (speed == 0.0f && h < c - 1) {
+    j = h;
+  } else {
+    j = FindKeyIndexInTrack(track, kKindMatrix, f);
+  }
+  *hint = j;
+  const AnimKey& a = k[j];
+  const AnimKey& b = k[j + 1];
+  const float t0 = KeyTime(a.time), t1 = KeyTime(b.time);
+  const float s = t1 == t0 ? 0.0f : (f - t0) / (t1 - t0);
+  if (s <= 0.0f) {
+    KeyPose(out, a);
+    return false;
+  }
+  if (s >= 1.0f) {
+    KeyPose(out, b);
+    return false;
+  }
+  *blend = KeyBlend{&a, &b, s};
+  return true;
+}
+
 // The matrix of SamplePose.
 void SampleTrack(Mat4* out, const AnimTrack* track, float f, float speed, uint32_t* hint);
 // SampleTrack on the track of `limb` (which must be below anim->limbCount).

@@ -162,6 +162,7 @@ struct PoseBatch {
   void Add(const Quat& qa, const Quat& qb, const float* ta, const float* tb, const float* tm, float s, Pose* out) {
     xsimd::PoseJob& j = jobs[count];
     j = xsimd::PoseJob{&qa.x, &qb.x, ta, tb, tm, s, out->m.m, &out->q.x};
+    withMove = withMove || tm != kZero4;
     if (++count == 4) Flush();
   }
   // A sampled pose between two keys.
@@ -176,12 +177,14 @@ struct PoseBatch {
       jobs[k].matrix = spare.m.m;
       jobs[k].quat = &spare.q.x;
     }
-    xsimd::BlendPoses4(jobs);
+    xsimd::BlendPoses4(jobs, withMove);
     count = 0;
+    withMove = false;
   }
   static constexpr float kZero4[4] = {0, 0, 0, 0};
   xsimd::PoseJob jobs[4];
   int count = 0;
+  bool withMove = false;  // some job has a tm other than kZero4
   Pose spare;
 };
 
@@ -282,7 +285,7 @@ bool OrderIsDistinct(OacData* c) {
 // then writes F = P x U (P the blend or the play pose, U the limb transform) into
 // localMatrices[l] and into the animMatrix of the host limb that l refers to.
 void WriteStage(OacData* c, uint32_t l, sObject* o) {
-  const sLimb* limb = HostLimb(o, l);
+  sLimb* limb = HostLimb(o, l);
   const Pose* pose = &c->playPose[l];
   OacLimbTrans& tr = c->limbTrans[l];
   if (tr.active) {
@@ -300,9 +303,25 @@ void WriteStage(OacData* c, uint32_t l, sObject* o) {
   }
   Mat4& out = c->localMatrices[l];
   const Mat4* u = LimbTransform(&c->transform[l], limb);
-  if (u) MatMultiply(&out, pose->m, *u);
-  else xsimd::Copy(out.m, pose->m.m);
-  xsimd::Copy(HostLimb(o, static_cast<uint32_t>(c->limbReference[l]))->animMatrix, out.m);
+  if (!u) xsimd::Copy(out.m, pose->m.m);
+  else if (pose->rigid) xsimd::MultiplyAffine(out.m, pose->m.m, u->m);
+  else xsimd::Multiply(out.m, pose->m.m, u->m);
+  const uint32_t ref = static_cast<uint32_t>(c->limbReference[l]);
+  xsimd::Copy((ref == l ? limb : HostLimb(o, ref))->animMatrix, out.m);
+}
+
+// The update of the limbs visit[0..count), in that order. A stage of one limb depends on that
+// limb's records only, so each stage runs over all the limbs before the next: the slerps go four
+// limbs at a time, and the host limbs are still written in update order (two limbs sharing a
+// reference: the later one wins).
+void RunStages(OacData* c, const uint32_t* visit, uint32_t count, sObject* o, FrameStep* step) {
+  PoseBatch batch;
+  for (uint32_t i = 0; i < count; ++i) AdvanceAndSample(c, visit[i], step, &batch);
+  batch.Flush();
+  for (uint32_t i = 0; i < count; ++i)
+    if (BlendingAnim(c, visit[i])) BlendStage(c, visit[i], HostLimb(o, visit[i]), &batch);
+  batch.Flush();
+  for (uint32_t i = 0; i < count; ++i) WriteStage(c, visit[i], o);
 }
 
 }  // namespace
@@ -312,42 +331,18 @@ void OacUpdate(OacData* c, uint32_t time) {
   sObject* o = c->object.rec;
   const uint32_t hostCount = o->limbCount;
   const uint32_t n = OacLimbBound(c);
-  const uint32_t* order = c->updateOrder;
+  uint32_t* visit = c->visit;
+  uint32_t count = 0;
+  for (uint32_t i = 0; i < n; ++i)
+    if (Processed(c, c->updateOrder[i], n, hostCount)) visit[count++] = c->updateOrder[i];
   FrameStep step(time);
-  PoseBatch batch;
-  bool wrote = false;
   if (OrderIsDistinct(c)) {
-    // A stage of one limb depends on that limb's records only, so each stage runs over all limbs
-    // before the next: the slerps go four limbs at a time, and the host limbs are still written
-    // in update order (two limbs sharing a reference: the later one wins).
-    uint32_t* visit = c->visit;
-    uint32_t count = 0;
-    for (uint32_t i = 0; i < n; ++i) {
-      const uint32_t l = order[i];
-      if (!Processed(c, l, n, hostCount)) continue;
-      visit[count++] = l;
-      AdvanceAndSample(c, l, &step, &batch);
-    }
-    batch.Flush();
-    for (uint32_t i = 0; i < count; ++i)
-      if (BlendingAnim(c, visit[i])) BlendStage(c, visit[i], HostLimb(o, visit[i]), &batch);
-    batch.Flush();
-    for (uint32_t i = 0; i < count; ++i) WriteStage(c, visit[i], o);
-    wrote = count > 0;
+    RunStages(c, visit, count, o, &step);
   } else {
     // A limb visited twice sees its own first visit: the stages run limb by limb.
-    for (uint32_t i = 0; i < n; ++i) {
-      const uint32_t l = order[i];
-      if (!Processed(c, l, n, hostCount)) continue;
-      AdvanceAndSample(c, l, &step, &batch);
-      batch.Flush();
-      if (BlendingAnim(c, l)) BlendStage(c, l, HostLimb(o, l), &batch);
-      batch.Flush();
-      WriteStage(c, l, o);
-      wrote = true;
-    }
+    for (uint32_t i = 0; i < count; ++i) RunStages(c, visit + i, 1, o, &step);
   }
-  if (wrote) {
+  if (count > 0) {
     HostMarkLimbsChanged(c->object);
     if (c->updateBounds == 1) HostMarkBoundsChanged(c->object);
   }
