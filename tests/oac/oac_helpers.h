@@ -53,14 +53,4 @@ inline const Mat4& AnimMatrix(const sObject* o, uint32_t limb) { return *AsMat4(
 
 inline void ExpectNear(const Mat4& got, const Mat4& want, float tol = 1e-5f) { testanim::ExpectNear(got, want, tol); }
 
-// A row of a table of limb readings through one controller: getter, limb, the value wanted.
-struct Reading {
-  double (*get)(uint32_t, uint32_t);
-  uint32_t limb;
-  double want;
-};
-inline void ExpectReadings(uint32_t c, const std::vector<Reading>& rows, double tol = 1e-4) {
-  for (size_t i = 0; i < rows.size(); ++i) EXPECT_NEAR(rows[i].get(c, rows[i].limb), rows[i].want, tol) << "row " << i;
-}
-
 }  // namespace oactest
