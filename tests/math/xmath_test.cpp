@@ -8,6 +8,7 @@
 namespace {
 
 using testanim::ExpectNear;
+using testanim::Translated;
 
 Mat4 Rot(int axis, float degrees) {
   Mat4 r;
@@ -27,16 +28,13 @@ TEST(Math, RotationsFollowRowVectorConvention) {
 }
 
 TEST(Math, MultiplyAppliesLeftOperandFirstAndMayAlias) {
-  Mat4 t, r, out;
+  Mat4 t, out;
   MatTranslation(&t, 1, 2, 3);
-  r = Rot(2, 90);
+  const Mat4 r = Rot(2, 90);
   MatMultiply(&out, r, t);  // rotate, then move: translation row stays (1, 2, 3)
-  EXPECT_FLOAT_EQ(out.m[12], 1);
-  EXPECT_FLOAT_EQ(out.m[13], 2);
+  ExpectNear(out, Translated(r, 1, 2, 3), 1e-6f);
   MatMultiply(&out, t, r);  // move, then rotate: (1, 2, 3) turned about Z is (-2, 1, 3)
-  EXPECT_NEAR(out.m[12], -2, 1e-6);
-  EXPECT_NEAR(out.m[13], 1, 1e-6);
-  EXPECT_NEAR(out.m[14], 3, 1e-6);
+  ExpectNear(out, Translated(r, -2, 1, 3), 1e-6f);
   Mat4 alias = t;
   MatMultiply(&alias, alias, r);
   ExpectNear(alias, out, 0);
@@ -54,7 +52,7 @@ TEST(Math, InverseUndoesACompositeAndSingularGivesIdentity) {
   ExpectNear(inv, kIdentity, 0);
 }
 
-TEST(Math, QuaternionRoundTripsThroughEveryBranch) {
+TEST(Math, QuaternionRoundTripsThroughEveryBranchAndInvertsAsConjugateOverNorm) {
   // Small angles take the trace branch; 180-degree turns take the largest-diagonal branches.
   const float cases[][2] = {{0, 30}, {1, 170}, {2, -45}, {0, 180}, {1, 180}, {2, 180}};
   for (const auto& c : cases) {
@@ -66,6 +64,10 @@ TEST(Math, QuaternionRoundTripsThroughEveryBranch) {
     MatFromQuat(&back, q);
     ExpectNear(back, r, 1e-5f);
   }
+  Quat q = {1, 2, 3, 4}, inv;
+  QuatInverse(&inv, q);
+  EXPECT_FLOAT_EQ(inv.x, -1.0f / 30);
+  EXPECT_FLOAT_EQ(inv.w, 4.0f / 30);
 }
 
 TEST(Math, SlerpTakesShortestPathAndIsStableForNearlyEqual) {
@@ -88,21 +90,12 @@ TEST(Math, SlerpTakesShortestPathAndIsStableForNearlyEqual) {
   EXPECT_NEAR(out.w, 1, 1e-6);
 }
 
-TEST(Math, QuaternionInverseIsConjugateOverNorm) {
-  Quat q = {1, 2, 3, 4}, inv;
-  QuatInverse(&inv, q);
-  EXPECT_FLOAT_EQ(inv.x, -1.0f / 30);
-  EXPECT_FLOAT_EQ(inv.w, 4.0f / 30);
-}
-
 TEST(Math, ComposeScalesThenRotatesXYZThenTranslates) {
   const float s[3] = {2, 2, 2}, deg[3] = {0, 0, 90}, off[3] = {1, 2, 3};
   Mat4 m;
   MatCompose(&m, s, deg, off);
   // The point (1, 0, 0): scaled to (2, 0, 0), turned to (0, 2, 0), moved to (1, 4, 3).
-  EXPECT_NEAR(m.m[0] + m.m[12], 1, 1e-6);
-  EXPECT_NEAR(m.m[1] + m.m[13], 4, 1e-6);
-  EXPECT_NEAR(m.m[2] + m.m[14], 3, 1e-6);
+  ExpectNear(m, Mat4{{0, 2, 0, 0, -2, 0, 0, 0, 0, 0, 2, 0, 1, 2, 3, 1}}, 1e-6f);
   EXPECT_FLOAT_EQ(MatRowLength(m, 0), 2.0f);
   EXPECT_EQ(DegToRad(180.0f), static_cast<float>(180.0f * 0.01745329238474369));
 }

@@ -50,8 +50,7 @@ TEST_F(OacAllocation, UpdatesAllocateNothing) {
 #if !XAMO_COUNT_ALLOCATIONS
   GTEST_SKIP() << "allocations are not counted under the sanitizers";
 #endif
-  sObject* o = subhost::MakeObject(1, 8);
-  subhost::LinkTree(o, {-1, 0, 1, 1, 2, 2, 3, 3});
+  sObject* o = Tree(1, {-1, 0, 1, 1, 2, 2, 3, 3});
   for (uint32_t i = 0; i < 8; ++i) subhost::Limb(o, i)->limbRotation[1] = 10.0f * i;
   const uint32_t c = x.Xamo_oacCreate(1);
   const uint32_t a = LoadAnim(x, TempPath("a.anim"), std::vector<Track>(8, ZTrack({0, 10, 20, 30, 40})));

@@ -1,7 +1,9 @@
-// Helpers of the controller tests: animations written as animation files and loaded through the
-// plug-in, matrices built from parts, and comparisons of host limb matrices.
+// Helpers of the controller tests: host objects built from parent lists, animations written as
+// animation files and loaded through the plug-in, matrices built from parts, and comparisons of
+// host limb matrices.
 #pragma once
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
@@ -14,6 +16,19 @@ namespace oactest {
 typedef testanim::Keys Track;
 using testanim::SameMatrix;
 
+// Six limbs: 0 -> 1 -> {2, 3, 4}, 4 -> 5.
+const std::vector<int> kSixLimbs = {-1, 0, 1, 1, 1, 4};
+
+// Object `number` with a limb per entry of `parents`, linked to them (-1: no parent).
+inline sObject* Tree(uint32_t number, const std::vector<int>& parents,
+                     subhost::Generation gen = subhost::Generation::Classic) {
+  sObject* o = subhost::MakeObject(number, static_cast<uint32_t>(parents.size()), gen);
+  subhost::LinkTree(o, parents);
+  return o;
+}
+
+inline char* C(const std::string& s) { return const_cast<char*>(s.c_str()); }
+inline void SetMatrix(float* field, const Mat4& m) { memcpy(field, m.m, sizeof m); }
 inline Mat4 RotZ(float degrees) { Mat4 m; MatRotationZ(&m, DegToRad(degrees)); return m; }
 inline Mat4 RotX(float degrees) { Mat4 m; MatRotationX(&m, DegToRad(degrees)); return m; }
 inline Mat4 Move(float x, float y, float z) { Mat4 m; MatTranslation(&m, x, y, z); return m; }
@@ -31,13 +46,11 @@ inline uint32_t LoadAnim(const XamoApi& x, const std::string& path, const std::v
   AnimData* a = testanim::Make(tracks);
   EXPECT_TRUE(AnimSaveFile(a, path.c_str()));
   AnimFree(a);
-  return x.Xamo_AnimLoad(const_cast<char*>(path.c_str()));
+  return x.Xamo_AnimLoad(C(path));
 }
 
 inline const Mat4& AnimMatrix(const sObject* o, uint32_t limb) { return *AsMat4(subhost::Limb(o, limb)->animMatrix); }
 
-inline void ExpectNear(const Mat4& got, const Mat4& want, float tol = 1e-5f) {
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], tol) << "element " << i;
-}
+inline void ExpectNear(const Mat4& got, const Mat4& want, float tol = 1e-5f) { testanim::ExpectNear(got, want, tol); }
 
 }  // namespace oactest

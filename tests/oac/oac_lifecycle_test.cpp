@@ -8,45 +8,23 @@ using namespace oactest;
 using testanim::ReadFile;
 using testanim::WriteFile;
 
-class OacLifecycle : public PluginTest {
- protected:
-  // Six limbs: 0 -> 1 -> {2, 3, 4}, 4 -> 5 (parents 0, 0, 1, 1, 1, 4).
-  sObject* SixLimbs(uint32_t number = 1) {
-    sObject* o = subhost::MakeObject(number, 6);
-    subhost::LinkTree(o, {-1, 0, 1, 1, 1, 4});
-    return o;
-  }
-};
+using OacLifecycle = PluginTest;
 
-TEST_F(OacLifecycle, TreeOrderAndChildFlagsFollowTheHostLinks) {
-  SixLimbs();
-  const uint32_t c = x.Xamo_oacCreate(1);
+// A fresh controller records the host's tree and update order, is idle, and has default settings.
+TEST_F(OacLifecycle, FreshControllerFollowsTheHostLinksWithDefaultSettings) {
+  Tree(1, kSixLimbs);
+  Tree(2, {-1, 3, 1, 0});  // 0 -> 3 -> 1 -> 2: depths 0, 1, 2, 0 by limb, so visited 0, 3, 1, 2
+  const uint32_t c = x.Xamo_oacCreate(1), d = x.Xamo_oacCreate(2);
   ASSERT_NE(c, 0u);
   EXPECT_EQ(x.Xamo_oacGetObjectID(c), 1u);
-  const uint32_t parents[] = {0, 0, 1, 1, 1, 4};
+  EXPECT_EQ(x.Xamo_oacGetUpdateBounds(c), 0u);
+  const uint32_t order[] = {0, 3, 1, 2};
   for (uint32_t i = 0; i < 6; ++i) {
     EXPECT_EQ(x.Xamo_oacGetUpdateOrder(c, i), i);
-    EXPECT_EQ(x.Xamo_oacGetParentLimb(c, i), parents[i]);
-    for (uint32_t j = 0; j < 6; ++j) {
-      const uint32_t want = (i == 1 && j >= 2) || (i == 4 && j == 5);
-      EXPECT_EQ(x.Xamo_oacIsLimbChild(c, i, j), want) << i << " over " << j;
-    }
-  }
-  // A deeper first branch: 0 -> 3 -> 1 -> 2 gives depths 0, 1, 2, 0.
-  sObject* o = subhost::MakeObject(2, 4);
-  subhost::Link(o, 0, 3);
-  subhost::Link(o, 3, 1);
-  subhost::Link(o, 1, 2);
-  const uint32_t d = x.Xamo_oacCreate(2);
-  const uint32_t order[] = {0, 3, 1, 2};
-  for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(x.Xamo_oacGetUpdateOrder(d, i), order[i]);
-}
-
-TEST_F(OacLifecycle, FreshControllersAreIdleWithDefaultSettings) {
-  SixLimbs();
-  const uint32_t c = x.Xamo_oacCreate(1);
-  EXPECT_EQ(x.Xamo_oacGetUpdateBounds(c), 0u);
-  for (uint32_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(x.Xamo_oacGetParentLimb(c, i), static_cast<uint32_t>(i ? kSixLimbs[i] : 0));
+    if (i < 4) { EXPECT_EQ(x.Xamo_oacGetUpdateOrder(d, i), order[i]); }
+    for (uint32_t j = 0; j < 6; ++j)
+      EXPECT_EQ(x.Xamo_oacIsLimbChild(c, i, j), (i == 1 && j >= 2) || (i == 4 && j == 5)) << i << " over " << j;
     EXPECT_EQ(x.Xamo_oacGetLimbActive(c, i), 1u);
     EXPECT_EQ(x.Xamo_oacGetLimbIsActive(c, i) + x.Xamo_oacGetLimbTransIsActive(c, i), 0);
     EXPECT_EQ(x.Xamo_oacGetLimbReference(c, i), static_cast<int32_t>(i));
@@ -64,16 +42,16 @@ TEST_F(OacLifecycle, FreshControllersAreIdleWithDefaultSettings) {
 TEST_F(OacLifecycle, ModelTypeComesFromRotationKeysAnywhereInTheAnimationSet) {
   sObject* plain = subhost::MakeObject(1, 3);
   subhost::AddPositionKey(subhost::AddLimbAnim(plain, 1), 0, 1, 2, 3);
-  const float m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  subhost::AddMatrixKey(subhost::AddLimbAnim(plain, 2), 0, m);
+  subhost::AddMatrixKey(subhost::AddLimbAnim(plain, 2), 0, kIdentity.m);
   EXPECT_EQ(x.Xamo_oacGetModelType(x.Xamo_oacCreate(1)), 0u);
   subhost::AddRotationKey(subhost::AddLimbAnim(plain, 0), 0, 0, 0, 0, 1);  // the last of the list
   EXPECT_EQ(x.Xamo_oacGetModelType(x.Xamo_oacCreate(1)), 1u);
 }
 
 TEST_F(OacLifecycle, CloneTakesTreeAndSettingsButNotPlayback) {
-  SixLimbs(1);
-  SixLimbs(2);
+  Tree(1, kSixLimbs);
+  subhost::MakeObject(2, 6);  // no links: the tree comes from the source
+  subhost::MakeObject(9, 8);
   const uint32_t src = x.Xamo_oacCreate(1);
   const uint32_t anim = LoadAnim(x, TempPath("a.anim"), std::vector<Track>(6, ZTrack({0, 10, 20})));
   x.Xamo_oacPlayAnim(src, 1, anim, 0, 5, 20, 1, 0);
@@ -94,7 +72,6 @@ TEST_F(OacLifecycle, CloneTakesTreeAndSettingsButNotPlayback) {
   EXPECT_EQ(x.Xamo_oacGetLimbPlayAnimID(c, 1), 0u);
   EXPECT_EQ(x.Xamo_oacGetLimbRotZ(c, 1), 0.0);
   // A larger object than the source is served up to the source's limb count only.
-  subhost::MakeObject(9, 8);
   const uint32_t big = x.Xamo_oacCreateClone(9, src);
   EXPECT_EQ(x.Xamo_oacGetLimbActive(big, 5), 1u);
   EXPECT_EQ(x.Xamo_oacGetLimbActive(big, 6), 0u);
@@ -102,9 +79,9 @@ TEST_F(OacLifecycle, CloneTakesTreeAndSettingsButNotPlayback) {
 }
 
 TEST_F(OacLifecycle, DeadHandlesAndMissingObjectsGiveQuietResults) {
-  SixLimbs();
+  Tree(1, kSixLimbs);
   EXPECT_EQ(x.Xamo_oacCreate(77), 0u);
-  EXPECT_EQ(x.Xamo_oacLoad(const_cast<char*>("nothing"), 77), 0u);
+  EXPECT_EQ(x.Xamo_oacLoad(C("nothing"), 77), 0u);
   const uint32_t c = x.Xamo_oacCreate(1);
   EXPECT_EQ(x.Xamo_oacCreateClone(77, c), 0u);
   EXPECT_EQ(x.Xamo_oacCreateClone(1, c + 1), 0u);
@@ -118,7 +95,7 @@ TEST_F(OacLifecycle, DeadHandlesAndMissingObjectsGiveQuietResults) {
 }
 
 TEST_F(OacLifecycle, SettersCheckLimbsAndStoreTheirFlags) {
-  sObject* o = SixLimbs();
+  sObject* o = Tree(1, kSixLimbs);
   const uint32_t c = x.Xamo_oacCreate(1);
   x.Xamo_oacSetUpdateBounds(c, 2);
   x.Xamo_oacSetLimbActive(c, 2, 2);
@@ -142,57 +119,46 @@ TEST_F(OacLifecycle, SettersCheckLimbsAndStoreTheirFlags) {
   }
 }
 
-TEST_F(OacLifecycle, ControllerFileRoundTripsTreeAndSettings) {
-  subhost::MakeObject(1, 3);
-  subhost::LinkTree(subhost::Object(1), {-1, 0, 1});
+// Saved from object 1 (three limbs in a chain), loaded onto object 2 (three limbs, no links): the
+// tree and settings come back and save the same file again; the bounds flag is not kept. Then
+// every way a file can be wrong loads nothing.
+TEST_F(OacLifecycle, ControllerFileRoundTripsAndRefusesMalformedFiles) {
+  Tree(1, {-1, 0, 1});
   subhost::MakeObject(2, 3);
+  subhost::MakeObject(3, 4);
   const uint32_t c = x.Xamo_oacCreate(1);
   x.Xamo_oacSetModelType(c, 1);
   x.Xamo_oacSetLimbActive(c, 2, 0);
   x.Xamo_oacSetLimbReference(c, 1, -1);
   x.Xamo_oacSetUpdateBounds(c, 1);
   const std::string path = TempPath("c.oac");
-  x.Xamo_oacSave(c, const_cast<char*>(path.c_str()));
-  const std::vector<uint8_t> bytes = ReadFile(path);
-  ASSERT_EQ(bytes.size(), 114u);
+  x.Xamo_oacSave(c, C(path));
+  const std::vector<uint8_t> good = ReadFile(path);
+  ASSERT_EQ(good.size(), 114u);
   const uint8_t head[] = {6, 0, 0, 0, 'O', 'A', 'C', 'O', 'B', 'J', 0xE8, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0};
-  EXPECT_TRUE(std::equal(std::begin(head), std::end(head), bytes.begin()));
-  // Loaded onto another object of the same count (without links): the settings and the tree come
-  // back and save the same file again; the bounds flag is not kept.
-  const uint32_t d = x.Xamo_oacLoad(const_cast<char*>(path.c_str()), 2);
+  EXPECT_TRUE(std::equal(std::begin(head), std::end(head), good.begin()));
+  const uint32_t d = x.Xamo_oacLoad(C(path), 2);
   ASSERT_NE(d, 0u);
   EXPECT_EQ(x.Xamo_oacGetObjectID(d), 2u);
   EXPECT_EQ(x.Xamo_oacGetUpdateBounds(d), 0u);
   EXPECT_EQ(x.Xamo_oacGetLimbReference(d, 1), -1);
   EXPECT_EQ(x.Xamo_oacIsLimbChild(d, 1, 2), 1u);
-  x.Xamo_oacSave(d, const_cast<char*>(path.c_str()));
-  EXPECT_EQ(ReadFile(path), bytes);
-  // The magic in lower case loads too.
-  std::vector<uint8_t> lower = bytes;
-  for (int i = 4; i < 10; ++i) lower[i] = static_cast<uint8_t>(lower[i] | 0x20);
-  WriteFile(path, lower);
-  EXPECT_NE(x.Xamo_oacLoad(const_cast<char*>(path.c_str()), 2), 0u);
-}
-
-TEST_F(OacLifecycle, MalformedControllerFilesLoadNothing) {
-  subhost::MakeObject(1, 3);
-  subhost::MakeObject(2, 4);
-  const std::string path = TempPath("c.oac");
-  x.Xamo_oacSave(x.Xamo_oacCreate(1), const_cast<char*>(path.c_str()));
-  const std::vector<uint8_t> good = ReadFile(path);
-  char* name = const_cast<char*>(path.c_str());
-  EXPECT_EQ(x.Xamo_oacLoad(name, 2), 0u);  // three limbs in the file, four on the object
-  std::vector<uint8_t> bad = good;
-  bad[5] = 'X';
-  WriteFile(path, bad);
-  EXPECT_EQ(x.Xamo_oacLoad(name, 1), 0u);
-  for (size_t cut : {size_t(0), size_t(3), size_t(20), good.size() - 1}) {
-    WriteFile(path, std::vector<uint8_t>(good.begin(), good.begin() + cut));
-    EXPECT_EQ(x.Xamo_oacLoad(name, 1), 0u) << cut << " bytes";
+  x.Xamo_oacSave(d, C(path));
+  EXPECT_EQ(ReadFile(path), good);
+  EXPECT_EQ(x.Xamo_oacLoad(C(path), 3), 0u);  // three limbs in the file, four on the object
+  EXPECT_EQ(x.Xamo_oacLoad(C(TempPath("missing")), 2), 0u);
+  // Each image: whether it loads. The magic in lower case does; a wrong letter or a cut does not.
+  std::vector<std::pair<std::vector<uint8_t>, bool>> images = {{good, true}};
+  images.push_back({good, true});
+  for (int i = 4; i < 10; ++i) images.back().first[i] |= 0x20;
+  images.push_back({good, false});
+  images.back().first[5] = 'X';
+  for (size_t cut : {size_t(0), size_t(3), size_t(20), good.size() - 1})
+    images.push_back({std::vector<uint8_t>(good.begin(), good.begin() + cut), false});
+  for (const auto& [bytes, loads] : images) {
+    WriteFile(path, bytes);
+    EXPECT_EQ(x.Xamo_oacLoad(C(path), 2) != 0, loads) << bytes.size() << " bytes";
   }
-  EXPECT_EQ(x.Xamo_oacLoad(const_cast<char*>(TempPath("missing").c_str()), 1), 0u);
-  WriteFile(path, good);
-  EXPECT_NE(x.Xamo_oacLoad(name, 1), 0u);
 }
 
 }  // namespace

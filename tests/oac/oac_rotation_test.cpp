@@ -10,10 +10,8 @@ class OacRotation : public PluginTest {
  protected:
   void SetUp() override {
     PluginTest::SetUp();
-    o = subhost::MakeObject(1, 3);
-    subhost::LinkTree(o, {-1, 0, 1});
+    o = Tree(1, {-1, 0, 1});
   }
-  void SetMatrix(float* field, const Mat4& m) { memcpy(field, m.m, sizeof m); }
   sObject* o;
 };
 

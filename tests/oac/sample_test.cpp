@@ -10,6 +10,11 @@ namespace {
 
 using namespace testanim;
 
+struct Search {  // a time and the key index wanted for it
+  float time;
+  uint32_t want;
+};
+
 TEST(FindKeyIndex, LinearKindsIncludingAllBitsSetBeforeKeyZero) {
   // Rotation, position and scale keys at 5, 10, 20.
   AnimData* a = Make({At({})});
@@ -19,10 +24,7 @@ TEST(FindKeyIndex, LinearKindsIncludingAllBitsSetBeforeKeyZero) {
   t.rotationKeys = rot;
   t.positionKeys = t.scaleKeys = vec;
   t.rotationKeyCount = t.positionKeyCount = t.scaleKeyCount = 3;
-  const struct {
-    float time;
-    uint32_t want;
-  } cases[] = {{0, 0}, {3, 0xFFFFFFFFu}, {5, 0}, {7, 0}, {10, 1}, {19, 1}, {20, 1}, {50, 1}};
+  const Search cases[] = {{0, 0}, {3, 0xFFFFFFFFu}, {5, 0}, {7, 0}, {10, 1}, {19, 1}, {20, 1}, {50, 1}};
   for (int kind : {kKindRotation, kKindPosition, kKindScale})
     for (const auto& c : cases) EXPECT_EQ(FindKeyIndex(a, 0, kind, c.time), c.want) << kind << " @" << c.time;
   EXPECT_EQ(FindKeyIndex(a, 0, 4, 7), 0u);
@@ -34,10 +36,7 @@ TEST(FindKeyIndex, LinearKindsIncludingAllBitsSetBeforeKeyZero) {
 
 TEST(FindKeyIndex, MatrixKindBisects) {
   AnimData* a = Make({At({0, 10, 20, 30}), At({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), At({5}), At({4, 0x80000000u, 0xC0000000u})});
-  const struct {
-    float time;
-    uint32_t want;
-  } cases[] = {{0, 0}, {5, 0}, {9.5f, 0}, {10, 1}, {15, 1}, {20, 2}, {25, 2}, {30, 2}, {100, 2}};
+  const Search cases[] = {{0, 0}, {5, 0}, {9.5f, 0}, {10, 1}, {15, 1}, {20, 2}, {25, 2}, {30, 2}, {100, 2}};
   for (const auto& c : cases) EXPECT_EQ(FindKeyIndex(a, 0, kKindMatrix, c.time), c.want) << c.time;
   // Every interval of a long track, at its start and inside it.
   for (uint32_t k = 0; k < 12; ++k) {
@@ -63,7 +62,7 @@ TEST(BlendMatrices, EndsAreCopiedAndTheMiddleSlerpsWithLinearTranslation) {
   }
   BlendMatrices(&out, Translated(kIdentity, 0, 0, 0), b, 0.5f);
   const Mat4 want = Translated(RotY(45), 5, 0, 0);
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(out.m[i], want.m[i], 1e-6) << i;
+  ExpectNear(out, want, 1e-6f);
   EXPECT_EQ(out.m[15], 1.0f);
   // The same blend from the keys' kept quaternions.
   AnimData* anim = Make({{{0, kIdentity}, {10, b}}});

@@ -21,10 +21,8 @@ TEST(LimbTree, ParentsAndDescendantsAtAnyDepthButNeverOfLimb0) {
   subhost::Reset();
   sObject* o = subhost::MakeObject(1, 6);
   subhost::LinkTree(o, {-1, 0, 1, 1, 1, 4});
-  const uint32_t want[] = {0, 0, 1, 1, 1, 4};
-  uint32_t parents[6];
-  for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(parents[i] = FindLimbParent(o, i), want[i]) << "limb " << i;
-  EXPECT_EQ(FindLimbParent(o, 6), 0u);
+  const uint32_t parents[] = {0, 0, 1, 1, 1, 4};
+  EXPECT_EQ(FindLimbParent(o, 6), 0u);  // past the end; the parents of real limbs: random trees below
   // Limb 1 is over 2..5 (5 a grandchild), 4 over 5; limb 0 over none, and limb 6 does not exist.
   for (uint32_t p = 0; p < 7; ++p)
     for (uint32_t d = 0; d < 7; ++d) {
@@ -65,8 +63,9 @@ uint32_t ParentByRule(const sObject* obj, uint32_t limb) {
   return parent[limb];
 }
 
-// Random trees, broken ones too (self-links, loops, links claimed twice, an index outside the
-// table): every parent, depth and descendant flag as the per-limb rules give them.
+// Random trees, broken ones too (self-links, sibling loops, links claimed twice, an index outside
+// the table, each in dozens of the rounds): every parent, depth and descendant flag as the
+// per-limb rules give them, and nothing hangs.
 TEST(LimbTree, WholeTreeAnswersMatchThePerLimbRules) {
   std::mt19937 rng(7);
   for (int round = 0; round < 300; ++round) {
@@ -97,25 +96,12 @@ TEST(LimbTree, WholeTreeAnswersMatchThePerLimbRules) {
       uint32_t d = 0;
       for (uint32_t p = parents[l]; p != 0 && d < n; p = parents[p]) ++d;
       EXPECT_EQ(depths[l], d) << "round " << round << " limb " << l;
-      for (uint32_t j = 0; j < n; ++j)
+      for (uint32_t j = 0; j < n; ++j) {
         EXPECT_EQ(flags[l][j], IsLimbDescendantIn(parents.data(), n, l, j)) << round << ": " << l << " over " << j;
+        EXPECT_EQ(IsLimbDescendant(o, l, j), flags[l][j]) << round << ": " << l << " over " << j;
+      }
     }
   }
-}
-
-TEST(LimbTree, BrokenRecordsNeitherHangNorFault) {
-  subhost::Reset();
-  sObject* o = subhost::MakeObject(1, 4);
-  subhost::Link(o, 0, 1);
-  // A sibling chain that loops: 2 -> 3 -> 2, neither reachable from a first child.
-  subhost::Limb(o, 2)->nextSibling = HostAddrOf(subhost::Limb(o, 3));
-  subhost::Limb(o, 3)->nextSibling = HostAddrOf(subhost::Limb(o, 2));
-  EXPECT_EQ(FindLimbParent(o, 3), 0u);
-  EXPECT_EQ(IsLimbDescendant(o, 2, 3), 0u);
-  // An index outside the table is ignored.
-  subhost::Limb(o, 1)->index = 99;
-  subhost::Limb(o, 0)->nextSibling = HostAddrOf(subhost::Limb(o, 1));
-  EXPECT_EQ(FindLimbParent(o, 1), 0u);
 }
 
 }  // namespace

@@ -1,6 +1,4 @@
 // The blank animation file written for a host object, on both host generations.
-#include "objutil/newanim.h"
-
 #include "plugin/host.h"
 #include "support/anim_builders.h"
 #include "support/plugin_fixture.h"
@@ -27,10 +25,7 @@ TEST_P(NewAnimation, FileFitsTheObjectAndLoadsBack) {
   const std::string path = TempPath("blank.xamo");
   WriteFile(path, std::vector<uint8_t>(5000, 0xAB));  // replaced, not appended to
   x.Xamo_ObjMakeNewAnimation(5, const_cast<char*>(path.c_str()));
-  const std::vector<uint8_t> file = ReadFile(path);
-  ASSERT_EQ(file.size(), 648u);
-  EXPECT_EQ(file, Expected(3, 40.0f));
-
+  EXPECT_EQ(ReadFile(path), Expected(3, 40.0f));
   const uint32_t id = x.Xamo_AnimLoad(const_cast<char*>(path.c_str()));
   EXPECT_EQ(x.Xamo_AnimGetTotalLimbs(id), 3u);
   EXPECT_EQ(x.Xamo_AnimGetTotalFrames(id), 1u);  // recomputed from the keys on load
@@ -40,7 +35,6 @@ TEST_P(NewAnimation, FileFitsTheObjectAndLoadsBack) {
     EXPECT_EQ(x.Xamo_AnimGetKeyScaleZ(id, limb, 1), 1.0);
   }
   x.Xamo_AnimDelete(id);
-
   // No limbs and no animation: 36 bytes with total frames 0.
   subhost::MakeObject(6, 0, GetParam());
   x.Xamo_ObjMakeNewAnimation(6, const_cast<char*>(path.c_str()));
@@ -65,20 +59,6 @@ TEST_F(NewAnimationHost, MissingOrUndecidedObject) {
   x.Xamo_ObjMakeNewAnimation(20, const_cast<char*>(path.c_str()));
   EXPECT_EQ(ReadFile(path), Expected(2, 0.0f));
   x.Xamo_ObjMakeNewAnimation(20, const_cast<char*>("/nonexistent-folder/blank.xamo"));
-}
-
-TEST(BlankAnimationLayout, SizePassAndFillPassAgree) {
-  const BlankAnimation blank = {4, 12.5f};
-  uint32_t size = 0;
-  SerializeBlankAnimation(nullptr, &blank, &size);
-  EXPECT_EQ(size, 36u + 204u * 4u);
-  std::vector<uint8_t> out(size);
-  uint8_t* cursor = out.data();
-  uint32_t written = 0;
-  SerializeBlankAnimation(&cursor, &blank, &written);
-  EXPECT_EQ(written, size);
-  EXPECT_EQ(cursor, out.data() + size);
-  EXPECT_EQ(out, Expected(4, 12.5f));
 }
 
 }  // namespace

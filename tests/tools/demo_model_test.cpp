@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "anim/animfile.h"
+#include "support/anim_builders.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -81,10 +82,9 @@ TEST_F(DemoOutputs, ModelFilesGiveTheAnimationsBackThroughExtraction) {
     for (uint32_t t = 0; t < want->limbCount; ++t) {
       ASSERT_EQ(got->tracks[t].keyCount, want->tracks[t].keyCount) << "track " << t;
       for (uint32_t k = 0; k < want->tracks[t].keyCount; ++k) {
-        EXPECT_EQ(got->tracks[t].keys[k].time, want->tracks[t].keys[k].time) << "track " << t << " key " << k;
-        for (int i = 0; i < 16; ++i)
-          EXPECT_NEAR(got->tracks[t].keys[k].matrix.m[i], want->tracks[t].keys[k].matrix.m[i], 1e-5)
-              << "track " << t << " key " << k << " element " << i;
+        SCOPED_TRACE("track " + std::to_string(t) + " key " + std::to_string(k));
+        EXPECT_EQ(got->tracks[t].keys[k].time, want->tracks[t].keys[k].time);
+        testanim::ExpectNear(got->tracks[t].keys[k].matrix, want->tracks[t].keys[k].matrix, 1e-5f);
       }
     }
     AnimFree(got);

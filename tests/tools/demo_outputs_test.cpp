@@ -57,59 +57,56 @@ TEST_F(DemoOutputs, ControllerFileLoadsOntoABipedOfTheSameSizeOnly) {
 }
 
 TEST_F(DemoOutputs, CsvShowsTheTransitionRisingToOneAndTheHeldFrameHolding) {
-  std::vector<std::vector<std::string>> rows;
-  for (const std::string& line : Lines(ReadText(kOut + "/limbs.csv"))) rows.push_back(Split(line, ','));
-  ASSERT_FALSE(rows.empty());
-  const std::vector<std::string> head = rows[0];
-  rows.erase(rows.begin());
-  const auto column = [&](const char* name) { return std::find(head.begin(), head.end(), name) - head.begin(); };
-  const size_t time = column("time_ms"), limb = column("limb"), factor = column("trans_factor"),
-               wx = column("world_x"), wy = column("world_y"), wz = column("world_z");
-  ASSERT_TRUE(time < head.size() && limb < head.size() && factor < head.size() && wx < head.size() &&
-              wy < head.size() && wz < head.size());
+  const std::vector<std::string> lines = Lines(ReadText(kOut + "/limbs.csv"));
+  ASSERT_FALSE(lines.empty());
+  const std::vector<std::string> head = Split(lines[0], ',');
+  std::vector<size_t> at;
+  for (const char* name : {"time_ms", "limb", "trans_factor", "world_x", "world_y", "world_z"}) {
+    at.push_back(std::find(head.begin(), head.end(), name) - head.begin());
+    ASSERT_LT(at.back(), head.size()) << name;
+  }
+  struct Row { long time; unsigned long limb; double factor; std::string where, z; };
+  std::vector<Row> rows;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    const std::vector<std::string> f = Split(lines[i], ',');
+    ASSERT_EQ(f.size(), head.size()) << lines[i];
+    rows.push_back({std::stol(f[at[0]]), std::stoul(f[at[1]]), std::stod(f[at[2]]), f[at[3]] + " " + f[at[4]] + " " + f[at[5]], f[at[5]]});
+  }
   ASSERT_EQ(rows.size() % kLimbs, 0u);
   ASSERT_GE(rows.size() / kLimbs, 180u) << "a few seconds at 60 updates per second";
 
   // The spine's factor: 0, then rising without a step back to exactly 1 within 500 ms and one update.
-  std::vector<std::pair<long, double>> spine;
-  for (const auto& r : rows)
-    if (std::stoul(r[limb]) == kSpine) spine.push_back({std::stol(r[time]), std::stod(r[factor])});
+  std::vector<const Row*> spine;
+  for (const Row& r : rows)
+    if (r.limb == kSpine) spine.push_back(&r);
   size_t start = 0;
-  while (start < spine.size() && spine[start].second == 0.0) ++start;
+  while (start < spine.size() && spine[start]->factor == 0.0) ++start;
   ASSERT_GT(start, 0u);
   ASSERT_LT(start, spine.size());
   size_t one = start;
-  while (one < spine.size() && spine[one].second < 1.0) {
-    EXPECT_GE(spine[one].second, spine[one - 1].second) << "at " << spine[one].first << " ms";
-    ++one;
-  }
+  for (; one < spine.size() && spine[one]->factor < 1.0; ++one)
+    EXPECT_GE(spine[one]->factor, spine[one - 1]->factor) << "at " << spine[one]->time << " ms";
   ASSERT_LT(one, spine.size()) << "the factor never reached 1";
-  EXPECT_EQ(spine[one].second, 1.0);
-  EXPECT_NEAR(spine[one].first - spine[start - 1].first, 500, 17);
-  // The legs were never in that transition.
-  for (const auto& r : rows)
-    if (std::stoul(r[limb]) == kThighL && std::stol(r[time]) < spine[one].first) {
-      EXPECT_EQ(std::stod(r[factor]), 0.0);
-    }
+  EXPECT_EQ(spine[one]->factor, 1.0);
+  EXPECT_NEAR(spine[one]->time - spine[start - 1]->time, 500, 17);
 
-  // The last updates show one held pose: every limb stands where it stood a quarter second before
-  // the end, while the walk before the hold moved the feet.
-  const long last = std::stol(rows.back()[time]);
-  std::map<uint32_t, std::string> heldAt, endAt;
-  for (const auto& r : rows) {
-    const long t = std::stol(r[time]);
-    const std::string where = r[wx] + " " + r[wy] + " " + r[wz];
-    if (t >= last - 250 && !heldAt.count(std::stoul(r[limb]))) heldAt[std::stoul(r[limb])] = where;
-    if (t == last) endAt[std::stoul(r[limb])] = where;
+  // The legs were never in that transition. The last updates show one held pose: every limb
+  // stands where it stood a quarter second before the end, while the walk before the hold moved
+  // the feet.
+  const long last = rows.back().time;
+  std::map<unsigned long, std::string> heldAt, endAt;
+  std::string firstFoot, laterFoot;
+  for (const Row& r : rows) {
+    if (r.limb == kThighL && r.time < spine[one]->time) {
+      EXPECT_EQ(r.factor, 0.0) << "at " << r.time << " ms";
+    }
+    if (r.time >= last - 250 && !heldAt.count(r.limb)) heldAt[r.limb] = r.where;
+    if (r.time == last) endAt[r.limb] = r.where;
+    if (r.limb == kFootL && firstFoot.empty()) firstFoot = r.z;
+    if (r.limb == kFootL && r.time < 1000) laterFoot = r.z;
   }
   ASSERT_EQ(endAt.size(), kLimbs);
   EXPECT_EQ(heldAt, endAt);
-  std::string firstFoot, laterFoot;
-  for (const auto& r : rows)
-    if (std::stoul(r[limb]) == kFootL) {
-      if (firstFoot.empty()) firstFoot = r[wz];
-      if (std::stol(r[time]) < 1000) laterFoot = r[wz];
-    }
   EXPECT_NE(firstFoot, laterFoot) << "the walk moves the left foot";
 }
 

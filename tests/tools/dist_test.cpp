@@ -40,16 +40,14 @@ std::vector<Row> Table() {
 
 const std::string kDist = XAMO_DIST_DIR;
 
-TEST(Dist, CommandListIsTheTableRowForRow) {
+// The command list is the table row for row; the keyword file has one line per command with its
+// help page and parameters.
+TEST(Dist, CommandListAndKeywordFileFollowTheTable) {
   std::vector<Row> rows = Table();
   ASSERT_EQ(rows.size(), 97u);
-  std::vector<std::string> listed = Lines(ReadText(kDist + "/Xamovel.dll.commands"));
-  ASSERT_EQ(listed.size(), rows.size());
-  for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(listed[i], rows[i].text);
-}
-
-TEST(Dist, KeywordFileHasOneLinePerCommandWithItsHelpPageAndParameters) {
-  std::vector<Row> rows = Table();
+  std::vector<std::string> listed = Lines(ReadText(kDist + "/Xamovel.dll.commands")), texts;
+  for (const Row& r : rows) texts.push_back(r.text);
+  EXPECT_EQ(listed, texts);
   std::vector<std::string> lines = Lines(ReadText(kDist + "/Keywords/Xamovel.ini"));
   ASSERT_EQ(lines.size(), rows.size() + 1);
   EXPECT_EQ(lines[0], "[LINKS]");  // the host's own keyword files open so; no other line is a section
@@ -87,12 +85,16 @@ std::string Between(const std::string& s, const std::string& open, const std::st
   return b == std::string::npos ? "" : s.substr(a, b - a);
 }
 
-// Every command's page: its name and export, a parameter row per parameter spelled as the syntax
-// line spells it, a description, an example and "See also" links; every other command it names is
-// a link.
+// Every command has a page, linked from the index and named in the reference: its name and
+// export, a parameter row per parameter spelled as the syntax line spells it, a description, an
+// example and "See also" links; every other command it names is a link.
 TEST(Dist, HelpPagesAreCompleteAndLinked) {
+  const std::string index = ReadText(kDist + "/Help/addoncommands/Xamovel/index.htm");
+  const std::string reference = ReadText(XAMO_REFERENCE);
   for (const Row& r : Table()) {
     SCOPED_TRACE(r.name);
+    EXPECT_NE(index.find("href=\"" + r.name + ".htm\""), std::string::npos);
+    EXPECT_NE(reference.find(" " + r.name + "("), std::string::npos);
     std::string page = ReadText(kDist + "/Help/addoncommands/Xamovel/" + r.name + ".htm");
     EXPECT_NE(page.find("<h1>" + r.name + "</h1>"), std::string::npos);
     EXPECT_NE(page.find(r.decorated), std::string::npos);
@@ -119,15 +121,11 @@ TEST(Dist, HelpPagesAreCompleteAndLinked) {
 
 // What a Windows user opens in an editor has CRLF line ends; the command list stays as the table.
 TEST(Dist, ShippedTextFilesHaveTheirLineEnds) {
-  std::vector<std::pair<std::string, bool>> files = {{"Keywords/Xamovel.ini", true},
-                                                     {"Help/addoncommands/Xamovel/index.htm", true},
-                                                     {"Help/addoncommands/Xamovel/Xamo_oacUpdate.htm", true},
-                                                     {"INSTALL.txt", true},
-                                                     {"LICENSE.txt", true},
-                                                     {"Xamovel.dll.commands", false}};
-  for (const char* name : {"play_animation.dba", "crossfade_upper_body.dba", "edit_keys.dba"})
-    files.push_back({std::string("examples/") + name, true});
-  for (const auto& [name, crlf] : files) {
+  for (const std::string name : {"Keywords/Xamovel.ini", "Help/addoncommands/Xamovel/index.htm",
+                                 "Help/addoncommands/Xamovel/Xamo_oacUpdate.htm", "INSTALL.txt", "LICENSE.txt",
+                                 "examples/play_animation.dba", "examples/crossfade_upper_body.dba",
+                                 "examples/edit_keys.dba", "Xamovel.dll.commands"}) {
+    const bool crlf = name != "Xamovel.dll.commands";
     const std::string text = ReadText(kDist + "/" + name);
     size_t lf = 0, crlfs = 0;
     for (size_t i = 0; i < text.size(); ++i)
@@ -137,15 +135,6 @@ TEST(Dist, ShippedTextFilesHaveTheirLineEnds) {
       }
     EXPECT_GT(lf, 0u) << name;
     EXPECT_EQ(crlfs, crlf ? lf : 0) << name;
-  }
-}
-
-TEST(Dist, HelpIndexAndReferenceNameEveryCommand) {
-  std::string index = ReadText(kDist + "/Help/addoncommands/Xamovel/index.htm");
-  std::string reference = ReadText(XAMO_REFERENCE);
-  for (const Row& r : Table()) {
-    EXPECT_NE(index.find("href=\"" + r.name + ".htm\""), std::string::npos) << r.name;
-    EXPECT_NE(reference.find(" " + r.name + "("), std::string::npos) << r.name;
   }
 }
 
