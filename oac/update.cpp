@@ -29,7 +29,7 @@ void RefreshAnims(OacData* c) {
 
 // The advance of a frame in one update, speed x time / 1000 in double precision rounded to
 // single, worked out once per distinct speed: the limbs of a controller mostly share their
-// animation's speed, and the division is the slowest step of the advance.
+// animation's speed, and the division is the slowest step of the advance. Likewise the factor.
 struct FrameStep {
   explicit FrameStep(uint32_t t) : time(t) {}
   float Of(float speed) {
@@ -42,10 +42,25 @@ struct FrameStep {
     }
     return step;
   }
+  // The transition factor timeUsed / totalTime in double precision rounded to single, worked out
+  // once per distinct pair: limbs that started a transition together share it.
+  float Factor(uint32_t used, uint32_t total) {
+    if (total == 0) return 1.0f;
+    if (!factorKnown || used != factorUsed || total != factorTotal) {
+      factorUsed = used;
+      factorTotal = total;
+      factor = static_cast<float>(static_cast<double>(used) / total);
+      factorKnown = true;
+    }
+    return factor;
+  }
   uint32_t time;
   uint32_t speedBits = 0;
   float step = 0.0f;
   bool known = false;
+  uint32_t factorUsed = 0, factorTotal = 0;
+  float factor = 0.0f;
+  bool factorKnown = false;
 };
 
 // Moves a frame by d and wraps or stops it once at the range ends. True when a range without
@@ -206,7 +221,7 @@ void AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step, PoseBatch* batch)
     AdvanceFrame(&tr.currentFrame, tr.startFrame, tr.endFrame, step->Of(tr.speed), tr.looping);
     tr.timeUsed += step->time;
     if (tr.timeUsed > tr.totalTime) tr.timeUsed = tr.totalTime;
-    tr.interpol = tr.totalTime == 0 ? 1.0f : static_cast<float>(static_cast<double>(tr.timeUsed) / tr.totalTime);
+    tr.interpol = step->Factor(tr.timeUsed, tr.totalTime);
     Pose* out = &c->transPose[l];
     if (SampleKeys(out, &transAnim->tracks[l], tr.currentFrame, tr.speed, &tr.keyHint, &kb)) batch->AddKeys(kb, out);
   }
