@@ -127,7 +127,7 @@ void OacFree(OacData* c) {
   free(c->playAnim);
   free(c->transAnim);
   free(c->cache);
-  free(c);
+  HandleRetire(c);  // on 32-bit builds the record's address, a handle, is never handed out again
 }
 
 uint32_t OacRegister(OacData* c) { return HandleRegister(c, kHandleOac); }

@@ -191,6 +191,14 @@ TEST_F(OacLifecycle, MalformedControllerFilesLoadNothing) {
     EXPECT_EQ(x.Xamo_oacLoad(name, 1), 0u) << cut << " bytes";
   }
   EXPECT_EQ(x.Xamo_oacLoad(const_cast<char*>(TempPath("missing").c_str()), 1), 0u);
+  // Limb counts whose array sizes (16n + 4n^2 bytes) pass 2^64, claimed by object and file alike.
+  for (uint32_t n : {0xFFFFFFFFu, 3037000498u}) {
+    bad = good;
+    memcpy(bad.data() + 22, &n, 4);
+    WriteFile(path, bad);
+    subhost::Object(2)->limbCount = n;
+    EXPECT_EQ(x.Xamo_oacLoad(name, 2), 0u) << n;
+  }
   WriteFile(path, good);
   EXPECT_NE(x.Xamo_oacLoad(name, 1), 0u);
 }

@@ -1,5 +1,7 @@
 #include "subhost/subhost.h"
 
+#include "commands.h"  // XAMO_ASM_NAME
+
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -257,9 +259,9 @@ void HostSave(uint32_t fileNameAddr, int objectNumber) {
 
 // The two host functions, under the names the plug-in looks up on ELF systems.
 extern "C" __attribute__((visibility("default"))) sObject* SubhostGetObjectA(int number)
-    __asm__("\"?GetObjectA$$YAPAUsObject$$H$Z\"");
+    XAMO_ASM_NAME("?GetObjectA$$YAPAUsObject$$H$Z");
 extern "C" __attribute__((visibility("default"))) void SubhostSave(uint32_t fileName, int number)
-    __asm__("\"?Save$$YAXKH$Z\"");
+    XAMO_ASM_NAME("?Save$$YAXKH$Z");
 
 sObject* SubhostGetObjectA(int number) { return subhost::Object(static_cast<uint32_t>(number)); }
 void SubhostSave(uint32_t fileName, int number) { subhost::HostSave(fileName, number); }
