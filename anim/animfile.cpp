@@ -16,8 +16,9 @@ const uint32_t kKeyBytes = 68;    // time and matrix
 
 AnimData* AnimCreateEmpty() { return static_cast<AnimData*>(calloc(1, sizeof(AnimData))); }
 
-void AnimFree(AnimData* anim) {
-  if (!anim) return;
+namespace {
+// Frees what an animation owns: its tracks and their keys.
+void FreeTracks(AnimData* anim) {
   for (uint32_t i = 0; anim->tracks && i < anim->limbCount; ++i) {
     AnimTrack& t = anim->tracks[i];
     free(t.keys);
@@ -26,6 +27,14 @@ void AnimFree(AnimData* anim) {
     free(t.scaleKeys);
   }
   free(anim->tracks);
+  anim->tracks = nullptr;
+  anim->limbCount = 0;
+}
+}  // namespace
+
+void AnimFree(AnimData* anim) {
+  if (!anim) return;
+  FreeTracks(anim);
   free(anim);
 }
 
@@ -141,4 +150,9 @@ uint32_t AnimRegister(AnimData* anim) { return HandleRegister(anim, kHandleAnim)
 
 AnimData* AnimFromHandle(uint32_t animId) { return static_cast<AnimData*>(HandleLookup(animId, kHandleAnim)); }
 
-void AnimRelease(uint32_t animId) { AnimFree(static_cast<AnimData*>(HandleRelease(animId, kHandleAnim))); }
+void AnimRelease(uint32_t animId) {
+  AnimData* anim = static_cast<AnimData*>(HandleRelease(animId, kHandleAnim));
+  if (!anim) return;
+  FreeTracks(anim);
+  HandleRetire(anim);
+}

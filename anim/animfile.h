@@ -43,5 +43,5 @@ bool AnimSaveFile(const AnimData* anim, const char* fileName);
 // Handles: AnimID <-> record. AnimFromHandle answers null for anything but a live animation.
 uint32_t AnimRegister(AnimData* anim);
 AnimData* AnimFromHandle(uint32_t animId);
-// Forgets the handle and frees the animation.
+// Forgets the handle and frees the animation (its own small record is retired, HandleRetire).
 void AnimRelease(uint32_t animId);

@@ -113,10 +113,14 @@ int32_t AnimRetimeKey(AnimData* anim, uint32_t limb, uint32_t key, uint32_t time
   if (!track || key == 0 || key >= track->keyCount) return -1;
   AnimKey* keys = track->keys;
   if (time <= keys[key - 1].time) return -1;
-  // Every later key moves by the same amount, in unsigned arithmetic that wraps: a move earlier
-  // is a large delta, and a later key pushed past 2^32 - 1 comes round again.
-  const uint32_t delta = time - keys[key].time;
-  for (uint32_t k = key; k < track->keyCount; ++k) keys[k].time += delta;
+  // Every later key moves by the same amount, earlier or later. A move that would carry any of
+  // them outside 0..2^32 - 1 is refused whole (wrapping would leave the keys out of order).
+  const int64_t delta = static_cast<int64_t>(time) - keys[key].time;
+  for (uint32_t k = key; k < track->keyCount; ++k) {
+    const int64_t moved = keys[k].time + delta;
+    if (moved < 0 || moved > static_cast<int64_t>(UINT32_MAX)) return -1;
+  }
+  for (uint32_t k = key; k < track->keyCount; ++k) keys[k].time = static_cast<uint32_t>(keys[k].time + delta);
   AnimUpdateTotalFrames(anim);
   return 0;
 }

@@ -32,5 +32,5 @@ bool AnimModifyKey(AnimData* anim, uint32_t limb, uint32_t key, KeyPart part, fl
 
 // Moves key `key` to `time` and every later key by the same amount; 0, or -1 (nothing changed)
 // for a bad limb or key, key 0, a time not after the previous key's, or a move that would carry
-// the last key past the largest time (2^32 - 1).
+// any moved key outside 0..2^32 - 1.
 int32_t AnimRetimeKey(AnimData* anim, uint32_t limb, uint32_t key, uint32_t time);

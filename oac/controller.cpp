@@ -157,7 +157,7 @@ void OacFree(OacData* c) {
   free(c->visit);
   FreeLines(c->transform);
   FreeLines(c->local);
-  free(c);
+  HandleRetire(c);  // on 32-bit builds the record's address, a handle, is never handed out again
 }
 
 uint32_t OacRegister(OacData* c) { return HandleRegister(c, kHandleOac); }

@@ -32,15 +32,9 @@ void SerializeController(uint8_t** cursor, const OacData* c, uint32_t* bytes) {
 }
 
 bool OacSaveFile(const OacData* c, const char* fileName) {
-  uint32_t size = 0;
-  SerializeController(nullptr, c, &size);
-  uint8_t* buffer = static_cast<uint8_t*>(malloc(size));
-  uint8_t* cursor = buffer;
-  uint32_t written = 0;
-  SerializeController(&cursor, c, &written);
-  const bool ok = WriteBufferToFile(fileName, buffer, size);
-  free(buffer);
-  return ok;
+  return WriteLaidOutFile(fileName, [](uint8_t** cursor, uint32_t* bytes, const void* what) {
+    SerializeController(cursor, static_cast<const OacData*>(what), bytes);
+  }, c);
 }
 
 OacData* OacParse(const HostObject& obj, const uint8_t* data, size_t size) {
@@ -49,8 +43,9 @@ OacData* OacParse(const HostObject& obj, const uint8_t* data, size_t size) {
   Skip(&r, 12);
   const uint32_t n = GetU32(&r);
   const uint32_t modelType = GetU32(&r);
-  // Everything after the counts: order, links, active flags and references.
-  if (!r.ok || n != obj.rec->limbCount || !Fits(&r, 4 * static_cast<uint64_t>(n) + static_cast<uint64_t>(n) * n, 4))
+  // Everything after the counts, n + 4 words per limb: its order entry, parent, n child flags,
+  // active flag and reference. Asked as n records of that size, so nothing can wrap.
+  if (!r.ok || n != obj.rec->limbCount || !Fits(&r, n, 4 * (static_cast<uint64_t>(n) + 4)))
     return nullptr;
   OacData* c = OacAlloc(obj, n);
   c->modelType = modelType;

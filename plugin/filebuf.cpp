@@ -94,7 +94,9 @@ bool WriteBufferToFile(const char* fileName, const void* buffer, uint32_t byteCo
 bool WriteLaidOutFile(const char* fileName, FileLayoutFn layout, const void* context) {
   uint32_t size = 0;
   layout(nullptr, &size, context);
+  if (size == kLayoutTooLarge) return false;
   uint8_t* buffer = static_cast<uint8_t*>(malloc(size ? size : 1));
+  if (!buffer) return false;
   uint8_t* cursor = buffer;
   uint32_t written = 0;
   layout(&cursor, &written, context);
@@ -104,7 +106,9 @@ bool WriteLaidOutFile(const char* fileName, FileLayoutFn layout, const void* con
 }
 
 void PutBytes(uint8_t** cursor, uint32_t* bytes, const void* data, uint32_t size) {
-  *bytes += size;
+  // The counter stops at kLayoutTooLarge instead of wrapping, so a file too large to lay out is
+  // never given a buffer too small for it.
+  *bytes = size < kLayoutTooLarge - *bytes ? *bytes + size : kLayoutTooLarge;
   if (cursor && *cursor) {
     memcpy(*cursor, data, size);
     *cursor += size;

@@ -29,13 +29,16 @@ void CloseFileImage(FileImage* image);
 bool WriteBufferToFile(const char* fileName, const void* buffer, uint32_t byteCount);
 
 // --- Writing: cursor (may be null) and byte counter -----------------------------------------------
+// The counter saturates at kLayoutTooLarge: a layout that reaches it is too large to write.
+const uint32_t kLayoutTooLarge = 0xFFFFFFFFu;
 void PutU32(uint8_t** cursor, uint32_t* bytes, uint32_t value);
 void PutF32(uint8_t** cursor, uint32_t* bytes, float value);
 void PutBytes(uint8_t** cursor, uint32_t* bytes, const void* data, uint32_t size);
 void PutMatrix(uint8_t** cursor, uint32_t* bytes, const Mat4& m);
 
 // Lays out a file with `layout` twice (to learn its size, then into a buffer of that size) and
-// hands the buffer to WriteBufferToFile; its result.
+// hands the buffer to WriteBufferToFile; its result. False, with nothing written and any old
+// file left alone, when the layout is too large or its buffer cannot be had.
 typedef void (*FileLayoutFn)(uint8_t** cursor, uint32_t* bytes, const void* context);
 bool WriteLaidOutFile(const char* fileName, FileLayoutFn layout, const void* context);
 

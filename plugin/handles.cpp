@@ -17,6 +17,8 @@ uint32_t g_used = 0;      // live slots plus tombstones
 uint32_t g_releases[3] = {0, 0, 0};
 #if UINTPTR_MAX > 0xFFFFFFFFu
 uint32_t g_nextHandle = 0x00010000u;
+#else
+void* g_retired = nullptr;  // retired records, each holding the address of the one retired before
 #endif
 
 uint32_t SlotOf(uint32_t handle) { return (handle * 2654435761u) & (g_capacity - 1); }
@@ -86,3 +88,13 @@ void* HandleRelease(uint32_t handle, HandleKind kind) {
 }
 
 uint32_t HandleReleaseCount(HandleKind kind) { return kind < 3 ? g_releases[kind] : 0; }
+
+void HandleRetire(void* record) {
+  if (!record) return;
+#if UINTPTR_MAX > 0xFFFFFFFFu
+  free(record);
+#else
+  *static_cast<void**>(record) = g_retired;  // every record is larger than a pointer
+  g_retired = record;
+#endif
+}

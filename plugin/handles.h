@@ -23,6 +23,13 @@ void* HandleLookup(uint32_t handle, HandleKind kind);
 // nothing forgotten, for any other value. Later lookups of it answer null.
 void* HandleRelease(uint32_t handle, HandleKind kind);
 
+// Disposes of a deleted record's own block, after the caller freed what the record owns (null is
+// fine). Where a handle is the record's address (32-bit builds) the block is retired: kept, on a
+// list that keeps it reachable, for as long as the plug-in is loaded, so that its address, and
+// with it the dead handle, is never handed out again. Elsewhere handles are never reused anyway
+// and the block is freed.
+void HandleRetire(void* record);
+
 // Counts releases of handles of one kind. A holder of handles that saw the same count before can
 // keep trusting what it looked up then, without looking up again.
 uint32_t HandleReleaseCount(HandleKind kind);

@@ -3,7 +3,7 @@
 # i386 architecture: the 32-bit Linux build uses g++-multilib and runs under qemu-i386.
 set -euo pipefail
 packages=(cmake ninja-build g++ g++-multilib g++-mingw-w64-i686 qemu-user googletest
-          libbenchmark-dev python3 python3-pefile libassimp-dev)
+          libbenchmark-dev python3 python3-pefile libassimp-dev clang-14 libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

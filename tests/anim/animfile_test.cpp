@@ -199,6 +199,7 @@ TEST_F(AnimFileCommands, SaveAndLoadRoundTripTakesTheDefaultSpeedAtLoadTime) {
 
 TEST_F(AnimFileCommands, EmptyMissingAndUnwritableFiles) {
   const std::string empty = TempPath("empty.xamo");
+  const std::string out = TempPath("empty-out.xamo");
   WriteFile(empty, {});
   for (const std::string& path : {empty, TempPath("missing.xamo"), TempPath("")}) {  // "" names the folder
     const uint32_t id = x.Xamo_AnimLoad(const_cast<char*>(path.c_str()));
@@ -207,13 +208,19 @@ TEST_F(AnimFileCommands, EmptyMissingAndUnwritableFiles) {
     EXPECT_EQ(x.Xamo_AnimGetPlaySpeed(id), 0.0);
     EXPECT_EQ(x.Xamo_AnimGetLimbKeys(id, 0), 0u);
     // The empty animation saves as a 36-byte file.
-    const std::string out = TempPath("empty-out.xamo");
     x.Xamo_AnimSave(id, const_cast<char*>(out.c_str()));
     EXPECT_EQ(ReadFile(out).size(), 36u);
     x.Xamo_AnimSave(id, const_cast<char*>("/nonexistent-folder/x.xamo"));
     x.Xamo_AnimDelete(id);
   }
   EXPECT_FALSE(WriteBufferToFile("/nonexistent-folder/x.xamo", "abc", 3));
+  // A layout past 4 GiB (a controller of 32768 limbs or more) is refused, not given a buffer cut
+  // to its wrapped size; an old file of the name stays.
+  WriteFile(out, {1, 2});
+  EXPECT_FALSE(WriteLaidOutFile(out.c_str(), [](uint8_t** cursor, uint32_t* bytes, const void*) {
+    for (int i = 0; i < 3; ++i) PutBytes(cursor, bytes, nullptr, 0x60000000u);
+  }, nullptr));
+  EXPECT_EQ(ReadFile(out).size(), 2u);
   uint8_t* data;
   size_t size;
   EXPECT_FALSE(ReadWholeFile(TempPath("").c_str(), &data, &size));  // a folder has no bytes to read

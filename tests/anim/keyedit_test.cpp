@@ -142,16 +142,26 @@ TEST(KeyRetime, MovesTheKeyAndEveryLaterKey) {
   const uint32_t refused[][3] = {{1, 1, 0}, {1, 2, 15}, {1, 0, 5}, {1, 3, 50}, {2, 1, 50}};  // limb, key, time
   for (const auto& r : refused) EXPECT_EQ(AnimRetimeKey(a, r[0], r[1], r[2]), -1) << r[0] << "," << r[1];
   EXPECT_EQ(Times(Track1(a)), T({0, 15, 16}));
-  // Times past 2^31 stay large and unsigned; the shift wraps, so a later key pushed past
-  // 2^32 - 1 comes round to the start (the only check is against the previous key).
+  // Times past 2^31 stay large and unsigned; a move that would carry any moved key past
+  // 2^32 - 1 (or, in unordered keys, below 0) is refused whole.
   EXPECT_EQ(AnimRetimeKey(a, 1, 1, 0xFFFFFFF0u), 0);
   EXPECT_EQ(Times(Track1(a)), T({0, 0xFFFFFFF0u, 0xFFFFFFF1u}));
   EXPECT_EQ(AnimRetimeKey(a, 1, 2, 0xFFFFFFFFu), 0);
-  EXPECT_EQ(AnimRetimeKey(a, 1, 1, 0xFFFFFFF1u), 0);
-  EXPECT_EQ(Times(Track1(a)), T({0, 0xFFFFFFF1u, 0u}));
-  EXPECT_EQ(a->totalFrames, static_cast<float>(0xFFFFFFF1u));
+  EXPECT_EQ(AnimRetimeKey(a, 1, 1, 0xFFFFFFF1u), -1);
+  EXPECT_EQ(AnimRetimeKey(a, 1, 1, 0xFFFFFFF0u), 0);
+  EXPECT_EQ(Times(Track1(a)), T({0, 0xFFFFFFF0u, 0xFFFFFFFFu}));
+  EXPECT_EQ(a->totalFrames, static_cast<float>(0xFFFFFFFFu));
   EXPECT_TRUE(SameMatrix(Track1(a).keys[1].matrix, B));
   AnimFree(a);
+  // Keys 0, 20, 40: key 1 to 2^32 - 16 would carry key 2 past the end. Unordered keys 0, 30, 5:
+  // key 1 to 1 would carry key 2 below 0.
+  const struct { T times; uint32_t time; } overflow[] = {{{0, 20, 40}, 0xFFFFFFF0u}, {{0, 30, 5}, 1}};
+  for (const auto& o : overflow) {
+    a = Make({At({}), At(o.times)});
+    EXPECT_EQ(AnimRetimeKey(a, 1, 1, o.time), -1);
+    EXPECT_EQ(Times(Track1(a)), o.times);
+    AnimFree(a);
+  }
 }
 
 TEST(KeyModify, ReplacesOnePartAndRebuildsScaleRotationTranslation) {

@@ -159,6 +159,14 @@ TEST_F(OacLifecycle, ControllerFileRoundTripsAndRefusesMalformedFiles) {
     WriteFile(path, bytes);
     EXPECT_EQ(x.Xamo_oacLoad(C(path), 2) != 0, loads) << bytes.size() << " bytes";
   }
+  // Limb counts whose array sizes (16n + 4n^2 bytes) pass 2^64, claimed by object and file alike.
+  for (uint32_t n : {0xFFFFFFFFu, 3037000498u}) {
+    std::vector<uint8_t> bad = good;
+    memcpy(bad.data() + 22, &n, 4);
+    WriteFile(path, bad);
+    subhost::Object(3)->limbCount = n;
+    EXPECT_EQ(x.Xamo_oacLoad(C(path), 3), 0u) << n;
+  }
 }
 
 }  // namespace
