@@ -12,10 +12,13 @@ namespace {
 bool ExplainPlayback(const char* command, const OacData* c, uint32_t limb, uint32_t animId) {
   if (!DebugLogMayBeOn()) return false;
   const AnimData* a = AnimFromHandle(animId);
-  if (!a) DebugLogNoHandle(command, "animation", animId);
-  else if (DebugLogIfLimbInvalid(command, c, limb)) return true;
-  else if (limb >= a->limbCount) DebugLogLimbBeyond(command, "limb", limb, "animation", a->limbCount);
-  else return false;
+  if (!a) {
+    DebugLogNoHandle(command, "animation", animId);
+    return true;
+  }
+  if (DebugLogIfLimbInvalid(command, c, limb)) return true;
+  if (limb < a->limbCount) return false;
+  DebugLogLimbBeyond(command, "limb", limb, "animation", a->limbCount);
   return true;
 }
 

@@ -30,7 +30,7 @@ extern DebugLogState g_debugLogState;
 // working out a reason that costs more than the failure itself told them.
 inline bool DebugLogMayBeOn() { return g_debugLogState != kDebugLogOff; }
 
-// Appends "command: reason" (the reason printf-formatted, cut at 500 characters) when the log is
+// Appends "command: reason" (the reason printf-formatted; the line cut at 511 characters) when the log is
 // on; the first call looks for the log. A log file that cannot be opened turns the log off.
 void DebugLogWrite(const char* command, const char* format, ...) XAMO_PRINTF(2, 3);
 

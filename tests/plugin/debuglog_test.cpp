@@ -53,13 +53,11 @@ TEST_F(DebugLog, EachQuietResultAppendsOneLineAndNothingElseDoes) {
   subhost::MakeObject(1, 15);
   const std::string blank = TempPath("blank.xam"), junk = TempPath("junk.oac"), walk = TempPath("walk.xam");
   WriteText(junk, "not a controller");
-  // Succeeding commands, checked with the first case: a blank animation for the object, loaded
-  // and played on a controller; an animation deleted again.
+  // Succeeding commands, checked with the first case: a blank animation for the object, loaded,
+  // and a controller for it.
   p.Xamo_ObjMakeNewAnimation(1, const_cast<char*>(blank.c_str()));
   const uint32_t anim = p.Xamo_AnimLoad(const_cast<char*>(blank.c_str()));
   const uint32_t oac = p.Xamo_oacCreate(1);
-  const uint32_t dead = p.Xamo_AnimLoad(const_cast<char*>(blank.c_str()));
-  p.Xamo_AnimDelete(dead);
 
   struct Case {
     std::function<void()> run;
@@ -74,7 +72,9 @@ TEST_F(DebugLog, EachQuietResultAppendsOneLineAndNothingElseDoes) {
        "Xamo_oacPlayAnim: limb 40 beyond the object's 15 limbs"},
       {[&] { EXPECT_EQ(p.Xamo_AnimGetKeyRotX(anim, 1, 9), 0.0); },
        "Xamo_AnimGetKeyRotX: key 9 beyond limb 1's 2 keys"},
-      {[&] { EXPECT_EQ(p.Xamo_AnimGetTotalLimbs(dead), 0u); }, "Xamo_AnimGetTotalLimbs: no animation " + Hex(dead)},
+      // A controller's handle names no animation (a deleted animation's may name a new one on
+      // builds where handles are addresses).
+      {[&] { EXPECT_EQ(p.Xamo_AnimGetTotalLimbs(oac), 0u); }, "Xamo_AnimGetTotalLimbs: no animation " + Hex(oac)},
       {[&] { EXPECT_EQ(p.Xamo_ObjFindLimbParent(99, 0), 0u); }, "Xamo_ObjFindLimbParent: no object 99"},
       {[&] { EXPECT_EQ(p.Xamo_oacLoad(const_cast<char*>(junk.c_str()), 1), 0u); },
        "Xamo_oacLoad: " + junk + ": not a controller file"},
