@@ -51,10 +51,14 @@ uint32_t ComputeTotalFrames(const AnimData* anim) {
 
 void AnimUpdateTotalFrames(AnimData* anim) { anim->totalFrames = static_cast<float>(ComputeTotalFrames(anim)); }
 
-AnimData* AnimParse(const uint8_t* data, size_t size) {
+AnimData* AnimParse(const uint8_t* data, size_t size, FileLoadResult* why) {
   AnimData* anim = AnimCreateEmpty();
+  FileLoadResult ignored;
+  if (!why) why = &ignored;
+  *why = kFileForeign;
   ByteReader r = MakeReader(data, size);
   if (!ReadMagic(&r, "XAMOVELN")) return anim;
+  *why = kFileTruncated;
   Skip(&r, 12);  // format number and two reserved words
   const uint32_t trackCount = GetU32(&r);
   const float statedTotal = GetF32(&r);
@@ -71,6 +75,7 @@ AnimData* AnimParse(const uint8_t* data, size_t size) {
   }
   GetU32(&scan);  // end mark
   if (!scan.ok) return anim;
+  *why = kFileLoaded;
 
   AnimTrack* tracks = trackCount ? static_cast<AnimTrack*>(calloc(trackCount, sizeof(AnimTrack))) : nullptr;
   for (uint32_t i = 0; i < trackCount; ++i) {
@@ -128,10 +133,13 @@ void SerializeAnimation(uint8_t** cursor, const AnimData* anim, uint32_t* bytes)
   PutAnimFileEnd(cursor, bytes);
 }
 
-AnimData* AnimLoadFile(const char* fileName) {
+AnimData* AnimLoadFile(const char* fileName, FileLoadResult* why) {
   FileImage image;
-  if (!OpenFileImage(fileName, &image)) return AnimCreateEmpty();
-  AnimData* anim = AnimParse(image.data, image.size);
+  if (!OpenFileImage(fileName, &image)) {
+    if (why) *why = kFileUnreadable;
+    return AnimCreateEmpty();
+  }
+  AnimData* anim = AnimParse(image.data, image.size, why);
   CloseFileImage(&image);
   return anim;
 }
@@ -150,9 +158,10 @@ uint32_t AnimRegister(AnimData* anim) { return HandleRegister(anim, kHandleAnim)
 
 AnimData* AnimFromHandle(uint32_t animId) { return static_cast<AnimData*>(HandleLookup(animId, kHandleAnim)); }
 
-void AnimRelease(uint32_t animId) {
+bool AnimRelease(uint32_t animId) {
   AnimData* anim = static_cast<AnimData*>(HandleRelease(animId, kHandleAnim));
-  if (!anim) return;
+  if (!anim) return false;
   FreeTracks(anim);
   HandleRetire(anim);
+  return true;
 }

@@ -8,6 +8,7 @@
 #include <stdint.h>
 
 #include "anim/anim.h"
+#include "plugin/debuglog.h"
 
 // A new empty animation: no tracks, total frames 0, end mark 0, play speed 0.
 AnimData* AnimCreateEmpty();
@@ -22,8 +23,9 @@ void AnimUpdateTotalFrames(AnimData* anim);
 
 // Builds an animation from a whole file image. Anything that is not a complete, well-formed file
 // (wrong magic, too short, counts the size cannot back) gives the empty animation: all or nothing.
-// The play speed is the default play speed, except for the empty animation (0).
-AnimData* AnimParse(const uint8_t* data, size_t size);
+// The play speed is the default play speed, except for the empty animation (0). *why (when given)
+// tells a whole file from a foreign or truncated one.
+AnimData* AnimParse(const uint8_t* data, size_t size, FileLoadResult* why = nullptr);
 
 // Lays out an animation's file (cursor-and-counter convention of plugin/filebuf.h).
 void SerializeAnimation(uint8_t** cursor, const AnimData* anim, uint32_t* bytes);
@@ -35,13 +37,14 @@ void PutAnimFileEnd(uint8_t** cursor, uint32_t* bytes);
 // A track that holds still: identity reference, identity keys at frames 0 and 1 (204 bytes).
 void PutAnimFileStillTrack(uint8_t** cursor, uint32_t* bytes);
 
-// Loads a file (a missing or unreadable one gives the empty animation).
-AnimData* AnimLoadFile(const char* fileName);
+// Loads a file (a missing or unreadable one gives the empty animation, *why kFileUnreadable).
+AnimData* AnimLoadFile(const char* fileName, FileLoadResult* why = nullptr);
 // Writes an animation's file; false when the file could not be created.
 bool AnimSaveFile(const AnimData* anim, const char* fileName);
 
 // Handles: AnimID <-> record. AnimFromHandle answers null for anything but a live animation.
 uint32_t AnimRegister(AnimData* anim);
 AnimData* AnimFromHandle(uint32_t animId);
-// Forgets the handle and frees the animation (its own small record is retired, HandleRetire).
-void AnimRelease(uint32_t animId);
+// Forgets the handle and frees the animation (its own small record is retired, HandleRetire);
+// false when the handle names no live animation.
+bool AnimRelease(uint32_t animId);

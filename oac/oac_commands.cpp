@@ -1,64 +1,109 @@
 // Controller commands: lifecycle, playback, update, global rotation and the controller file.
+#include "anim/animfile.h"
 #include "commands.h"
-#include "oac/controller.h"
+#include "oac/oac_commands.h"
+#include "oac/oacfile.h"
+
+namespace {
+
+// Logs why a playback command on `limb` with `animId` will do nothing, when it will; true then.
+// The controller core decides the refusal itself and is called either way; this asks the same
+// questions, only while the log may be on.
+bool ExplainPlayback(const char* command, const OacData* c, uint32_t limb, uint32_t animId) {
+  if (!DebugLogMayBeOn()) return false;
+  const AnimData* a = AnimFromHandle(animId);
+  if (!a) {
+    DebugLogNoHandle(command, "animation", animId);
+    return true;
+  }
+  if (DebugLogIfLimbInvalid(command, c, limb)) return true;
+  if (limb < a->limbCount) return false;
+  DebugLogLimbBeyond(command, "limb", limb, "animation", a->limbCount);
+  return true;
+}
+
+}  // namespace
 
 uint32_t Xamo_oacCreate(uint32_t objNo) {
   HostObject obj;
-  return HostGetObject(objNo, &obj) ? OacRegister(OacCreate(obj)) : 0;
+  return CommandObject(__func__, objNo, &obj) ? OacRegister(OacCreate(obj)) : 0;
 }
 
 uint32_t Xamo_oacCreateClone(uint32_t objNo, uint32_t oacId) {
-  const OacData* source = OacFromHandle(oacId);
+  const OacData* source = CommandController(__func__, oacId);
   HostObject obj;
-  return source && HostGetObject(objNo, &obj) ? OacRegister(OacClone(obj, source)) : 0;
+  return source && CommandObject(__func__, objNo, &obj) ? OacRegister(OacClone(obj, source)) : 0;
 }
 
-void Xamo_oacDelete(uint32_t oacId) { OacRelease(oacId); }
+void Xamo_oacDelete(uint32_t oacId) {
+  if (DebugLogMayBeOn()) CommandController(__func__, oacId);
+  OacRelease(oacId);
+}
 
 uint32_t Xamo_oacGetObjectID(uint32_t oacId) {
-  const OacData* c = OacFromHandle(oacId);
+  const OacData* c = CommandController(__func__, oacId);
   return c ? c->objectNumber : 0;
 }
 
 void Xamo_oacSetFrame(uint32_t oacId, uint32_t limb, uint32_t animId, float frame, int32_t exChild) {
-  if (OacData* c = OacFromHandle(oacId)) OacSetFrame(c, limb, animId, frame, exChild);
+  OacData* c = CommandController(__func__, oacId);
+  if (!c) return;
+  ExplainPlayback(__func__, c, limb, animId);
+  OacSetFrame(c, limb, animId, frame, exChild);
 }
 
 void Xamo_oacPlayAnim(uint32_t oacId, uint32_t limb, uint32_t animId, float start, float current, float end,
                       int32_t loop, int32_t exChild) {
-  if (OacData* c = OacFromHandle(oacId)) OacPlayAnim(c, limb, animId, start, current, end, loop, exChild);
+  OacData* c = CommandController(__func__, oacId);
+  if (!c) return;
+  ExplainPlayback(__func__, c, limb, animId);
+  OacPlayAnim(c, limb, animId, start, current, end, loop, exChild);
 }
 
 void Xamo_oacAnimTransition(uint32_t oacId, uint32_t limb, uint32_t animId, float start, float current, float end,
                             uint32_t transTime, int32_t loop, int32_t exChild) {
-  if (OacData* c = OacFromHandle(oacId)) OacAnimTransition(c, limb, animId, start, current, end, transTime, loop, exChild);
+  OacData* c = CommandController(__func__, oacId);
+  if (!c) return;
+  ExplainPlayback(__func__, c, limb, animId);
+  OacAnimTransition(c, limb, animId, start, current, end, transTime, loop, exChild);
 }
 
 void Xamo_oacSetInterpolFrame(uint32_t oacId, uint32_t limb, uint32_t animIdA, float frameA, uint32_t animIdB,
                               float frameB, float interpol, int32_t exChild) {
-  if (OacData* c = OacFromHandle(oacId)) OacSetInterpolFrame(c, limb, animIdA, frameA, animIdB, frameB, interpol, exChild);
+  OacData* c = CommandController(__func__, oacId);
+  if (!c) return;
+  if (!ExplainPlayback(__func__, c, limb, animIdA)) ExplainPlayback(__func__, c, limb, animIdB);
+  OacSetInterpolFrame(c, limb, animIdA, frameA, animIdB, frameB, interpol, exChild);
 }
 
 void Xamo_oacUpdate(uint32_t oacId, uint32_t time) {
-  if (OacData* c = OacFromHandle(oacId)) OacUpdate(c, time);
+  if (OacData* c = CommandController(__func__, oacId)) OacUpdate(c, time);
 }
 
 void Xamo_oacGlobalRotateLimb(uint32_t oacId, uint32_t limb, float x, float y, float z) {
-  if (OacData* c = OacFromHandle(oacId)) OacGlobalRotateLimb(c, limb, x, y, z);
+  OacData* c = CommandController(__func__, oacId);
+  if (!c) return;
+  DebugLogIfLimbInvalid(__func__, c, limb);
+  OacGlobalRotateLimb(c, limb, x, y, z);
 }
 
 void Xamo_ObjGlobalRotateLimb(uint32_t objNo, uint32_t limb, float x, float y, float z) {
   HostObject obj;
-  if (HostGetObject(objNo, &obj)) HostGlobalRotateLimb(obj, limb, x, y, z);
+  if (!CommandObject(__func__, objNo, &obj)) return;
+  if (DebugLogMayBeOn() && limb >= obj.rec->limbCount) DebugLogLimbBeyond(__func__, "limb", limb, "object", obj.rec->limbCount);
+  HostGlobalRotateLimb(obj, limb, x, y, z);
 }
 
 void Xamo_oacSave(uint32_t oacId, char* fileName) {
-  if (const OacData* c = OacFromHandle(oacId)) OacSaveFile(c, fileName);
+  const OacData* c = CommandController(__func__, oacId);
+  if (c && !OacSaveFile(c, fileName)) DebugLogUnwritable(__func__, fileName);
 }
 
 uint32_t Xamo_oacLoad(char* fileName, uint32_t objNo) {
   HostObject obj;
-  if (!HostGetObject(objNo, &obj)) return 0;
-  OacData* c = OacLoadFile(obj, fileName);
+  if (!CommandObject(__func__, objNo, &obj)) return 0;
+  FileLoadResult why;
+  OacData* c = OacLoadFileExplained(obj, fileName, &why);
+  DebugLogFileRefused(__func__, fileName, why, "a controller");
   return c ? OacRegister(c) : 0;
 }

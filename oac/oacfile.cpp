@@ -5,7 +5,7 @@
 // flags, n references. With L = 6: 30 + 16n + 4n^2 bytes.
 #include <stdlib.h>
 
-#include "oac/controller.h"
+#include "oac/oacfile.h"
 #include "plugin/filebuf.h"
 
 namespace {
@@ -37,16 +37,20 @@ bool OacSaveFile(const OacData* c, const char* fileName) {
   }, c);
 }
 
-OacData* OacParse(const HostObject& obj, const uint8_t* data, size_t size) {
+OacData* OacParseExplained(const HostObject& obj, const uint8_t* data, size_t size, FileLoadResult* why) {
   ByteReader r = MakeReader(data, size);
+  *why = kFileForeign;
   if (!ReadMagic(&r, kMagic)) return nullptr;
   Skip(&r, 12);
   const uint32_t n = GetU32(&r);
   const uint32_t modelType = GetU32(&r);
+  *why = kFileOtherLimbs;
+  if (r.ok && n != obj.rec->limbCount) return nullptr;
+  *why = kFileTruncated;
   // Everything after the counts, n + 4 words per limb: its order entry, parent, n child flags,
   // active flag and reference. Asked as n records of that size, so nothing can wrap.
-  if (!r.ok || n != obj.rec->limbCount || !Fits(&r, n, 4 * (static_cast<uint64_t>(n) + 4)))
-    return nullptr;
+  if (!r.ok || !Fits(&r, n, 4 * (static_cast<uint64_t>(n) + 4))) return nullptr;
+  *why = kFileLoaded;
   OacData* c = OacAlloc(obj, n);
   c->modelType = modelType;
   for (uint32_t i = 0; i < n; ++i) c->updateOrder[i] = GetU32(&r);
@@ -59,11 +63,22 @@ OacData* OacParse(const HostObject& obj, const uint8_t* data, size_t size) {
   return c;
 }
 
-OacData* OacLoadFile(const HostObject& obj, const char* fileName) {
+OacData* OacParse(const HostObject& obj, const uint8_t* data, size_t size) {
+  FileLoadResult why;
+  return OacParseExplained(obj, data, size, &why);
+}
+
+OacData* OacLoadFileExplained(const HostObject& obj, const char* fileName, FileLoadResult* why) {
   uint8_t* data;
   size_t size;
+  *why = kFileUnreadable;
   if (!ReadWholeFile(fileName, &data, &size)) return nullptr;
-  OacData* c = OacParse(obj, data, size);
+  OacData* c = OacParseExplained(obj, data, size, why);
   free(data);
   return c;
+}
+
+OacData* OacLoadFile(const HostObject& obj, const char* fileName) {
+  FileLoadResult why;
+  return OacLoadFileExplained(obj, fileName, &why);
 }

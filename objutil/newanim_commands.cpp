@@ -1,11 +1,11 @@
 // The blank animation file for an object.
 #include "commands.h"
 #include "objutil/newanim.h"
-#include "plugin/host.h"
+#include "plugin/debuglog.h"
 
 void Xamo_ObjMakeNewAnimation(uint32_t objNo, char* fileName) {
   HostObject obj;
-  if (!HostGetObject(objNo, &obj)) return;
+  if (!CommandObject(__func__, objNo, &obj)) return;
   const BlankAnimation blank = {obj.rec->limbCount, HostTotalAnimFrames(obj)};
-  WriteBlankAnimation(fileName, &blank);
+  if (!WriteBlankAnimation(fileName, &blank)) DebugLogUnwritable(__func__, fileName);
 }

@@ -1,0 +1,109 @@
+// The debug log, seen from outside: each command that gives a quiet result appends its line, a
+// command that succeeds or answers with a key-editing code appends nothing, and without a log
+// nothing is written anywhere. The plug-in looks for its log once per load, so every case loads a
+// fresh copy of the shared object.
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+
+#include "support/plugin_fixture.h"
+#include "support/text.h"
+
+namespace {
+
+class DebugLog : public PluginTest {
+ protected:
+  // A fresh instance of the plug-in (a copy of the shared object), bound to the substitute host.
+  XamoApi Fresh(const char* copyName) {
+    const std::string copy = TempPath(copyName);
+    const std::string cmd = std::string("cp '") + XAMO_PLUGIN_PATH + "' '" + copy + "'";
+    EXPECT_EQ(system(cmd.c_str()), 0);
+    XamoApi api;
+    EXPECT_TRUE(subhost::LoadPlugin(copy.c_str(), &api));
+    api.ReceiveCoreDataPtr(subhost::CoreData());
+    return api;
+  }
+  static std::string Hex(uint32_t v) {
+    char s[16];
+    snprintf(s, sizeof s, "0x%08x", v);
+    return s;
+  }
+  static std::string ProgramFolder() {
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    std::string p(path, n > 0 ? static_cast<size_t>(n) : 0);
+    return p.substr(0, p.rfind('/') + 1);
+  }
+  static bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+  static void WriteText(const std::string& path, const char* text) {
+    FILE* f = fopen(path.c_str(), "w");
+    ASSERT_NE(f, nullptr) << path;
+    fputs(text, f);
+    fclose(f);
+  }
+};
+
+TEST_F(DebugLog, EachQuietResultAppendsOneLineAndNothingElseDoes) {
+  const std::string log = TempPath("x.log");
+  setenv("XAMOVEL_LOG", log.c_str(), 1);
+  const XamoApi p = Fresh("named.so");
+  subhost::MakeObject(1, 15);
+  const std::string blank = TempPath("blank.xam"), junk = TempPath("junk.oac"), walk = TempPath("walk.xam");
+  WriteText(junk, "not a controller");
+  // Succeeding commands, checked with the first case: a blank animation for the object, loaded,
+  // and a controller for it.
+  p.Xamo_ObjMakeNewAnimation(1, const_cast<char*>(blank.c_str()));
+  const uint32_t anim = p.Xamo_AnimLoad(const_cast<char*>(blank.c_str()));
+  const uint32_t oac = p.Xamo_oacCreate(1);
+
+  struct Case {
+    std::function<void()> run;
+    std::string line;  // what it appends; empty: nothing
+  };
+  const Case cases[] = {
+      {[&] { p.Xamo_oacPlayAnim(oac, 1, anim, 0, 0, 1, 1, 0); }, ""},
+      {[&] { EXPECT_EQ(p.Xamo_AnimGetKeyRotX(anim, 1, 0), 0.0); }, ""},  // a key whose value is 0
+      {[&] { EXPECT_EQ(p.Xamo_AnimDeleteKey(anim, 40, 0), -1); }, ""},   // a key-editing code
+      {[&] { p.Xamo_AnimLoad(const_cast<char*>(walk.c_str())); }, "Xamo_AnimLoad: " + walk + ": no such file"},
+      {[&] { p.Xamo_oacPlayAnim(oac, 40, anim, 0, 0, 1, 1, 0); },
+       "Xamo_oacPlayAnim: limb 40 beyond the object's 15 limbs"},
+      {[&] { EXPECT_EQ(p.Xamo_AnimGetKeyRotX(anim, 1, 9), 0.0); },
+       "Xamo_AnimGetKeyRotX: key 9 beyond limb 1's 2 keys"},
+      // A controller's handle names no animation (a deleted animation's may name a new one on
+      // builds where handles are addresses).
+      {[&] { EXPECT_EQ(p.Xamo_AnimGetTotalLimbs(oac), 0u); }, "Xamo_AnimGetTotalLimbs: no animation " + Hex(oac)},
+      {[&] { EXPECT_EQ(p.Xamo_ObjFindLimbParent(99, 0), 0u); }, "Xamo_ObjFindLimbParent: no object 99"},
+      {[&] { EXPECT_EQ(p.Xamo_oacLoad(const_cast<char*>(junk.c_str()), 1), 0u); },
+       "Xamo_oacLoad: " + junk + ": not a controller file"},
+      {[&] { EXPECT_EQ(p.Xamo_oacGetLimbIsActive(oac, 15), 0); },
+       "Xamo_oacGetLimbIsActive: limb 15 beyond the object's 15 limbs"},
+  };
+  std::string expected;
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    cases[i].run();
+    if (!cases[i].line.empty()) expected += cases[i].line + "\n";
+    ASSERT_EQ(Exists(log) ? ReadText(log) : "", expected) << "after case " << i;
+  }
+  unsetenv("XAMOVEL_LOG");
+}
+
+TEST_F(DebugLog, OffUnlessTheProgramFolderHoldsXamovelLog) {
+  unsetenv("XAMOVEL_LOG");
+  subhost::MakeObject(1, 3);
+  const std::string log = ProgramFolder() + "Xamovel.log";
+  ASSERT_FALSE(Exists(log)) << "a stray " << log << " would switch the log on";
+  EXPECT_EQ(Fresh("off.so").Xamo_ObjTotalLimbs(99), 0u);
+  EXPECT_FALSE(Exists(log));
+  // The same failure with the file there appends to it.
+  WriteText(log, "");
+  const XamoApi p = Fresh("folder.so");
+  p.Xamo_ObjRenameLimb(1, 3, const_cast<char*>("x"));
+  const std::string got = ReadText(log);
+  remove(log.c_str());
+  EXPECT_EQ(got, "Xamo_ObjRenameLimb: limb 3 beyond the object's 3 limbs\n");
+}
+
+}  // namespace
