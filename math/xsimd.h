@@ -8,6 +8,14 @@
 
 #include "math/xmath.h"
 
+// Inlining the compiler is told to do where its own measure of size says no (the few per-limb
+// steps of the update); plain `inline` elsewhere.
+#if defined(_MSC_VER)
+#define XAMO_INLINE __forceinline
+#else
+#define XAMO_INLINE inline __attribute__((always_inline))
+#endif
+
 namespace xsimd {
 
 template <int I>
@@ -24,37 +32,33 @@ inline __m128 RowTimes(__m128 a, const __m128* b) {
   return _mm_add_ps(r, _mm_mul_ps(Splat<3>(a), b[3]));
 }
 
-// out = a times b (out may be a or b).
-inline void Multiply(float* out, const float* a, const float* b) {
-  const __m128 rows[4] = {_mm_loadu_ps(b), _mm_loadu_ps(b + 4), _mm_loadu_ps(b + 8), _mm_loadu_ps(b + 12)};
-  const __m128 r0 = RowTimes(_mm_loadu_ps(a), rows);
-  const __m128 r1 = RowTimes(_mm_loadu_ps(a + 4), rows);
-  const __m128 r2 = RowTimes(_mm_loadu_ps(a + 8), rows);
-  const __m128 r3 = RowTimes(_mm_loadu_ps(a + 12), rows);
-  _mm_storeu_ps(out, r0);
-  _mm_storeu_ps(out + 4, r1);
-  _mm_storeu_ps(out + 8, r2);
-  _mm_storeu_ps(out + 12, r3);
-}
-
-// out = a times b for an `a` whose first three rows end in 0 (a rigid pose): those rows need three
-// products, and the result is the same.
-inline void MultiplyAffine(float* out, const float* a, const float* b) {
+// The rows of a times b. `affine`: a's first three rows end in 0 (a rigid pose), so those rows
+// need three products, with the same result.
+inline void ProductRows(__m128* r, const float* a, const float* b, bool affine) {
   const __m128 rows[4] = {_mm_loadu_ps(b), _mm_loadu_ps(b + 4), _mm_loadu_ps(b + 8), _mm_loadu_ps(b + 12)};
   for (int i = 0; i < 3; ++i) {
-    const __m128 r = _mm_loadu_ps(a + 4 * i);
-    _mm_storeu_ps(out + 4 * i, _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat<0>(r), rows[0]), _mm_mul_ps(Splat<1>(r), rows[1])),
-                                          _mm_mul_ps(Splat<2>(r), rows[2])));
+    const __m128 x = _mm_loadu_ps(a + 4 * i);
+    r[i] = affine ? _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat<0>(x), rows[0]), _mm_mul_ps(Splat<1>(x), rows[1])),
+                               _mm_mul_ps(Splat<2>(x), rows[2]))
+                  : RowTimes(x, rows);
   }
-  _mm_storeu_ps(out + 12, RowTimes(_mm_loadu_ps(a + 12), rows));
+  r[3] = RowTimes(_mm_loadu_ps(a + 12), rows);
+}
+
+inline void StoreRows(float* out, const __m128* r) {
+  for (int i = 0; i < 4; ++i) _mm_storeu_ps(out + 4 * i, r[i]);
+}
+
+// out = a times b (out may be a or b).
+inline void Multiply(float* out, const float* a, const float* b) {
+  __m128 r[4];
+  ProductRows(r, a, b, false);
+  StoreRows(out, r);
 }
 
 inline void Copy(float* out, const float* m) {
-  const __m128 r0 = _mm_loadu_ps(m), r1 = _mm_loadu_ps(m + 4), r2 = _mm_loadu_ps(m + 8), r3 = _mm_loadu_ps(m + 12);
-  _mm_storeu_ps(out, r0);
-  _mm_storeu_ps(out + 4, r1);
-  _mm_storeu_ps(out + 8, r2);
-  _mm_storeu_ps(out + 12, r3);
+  const __m128 r[4] = {_mm_loadu_ps(m), _mm_loadu_ps(m + 4), _mm_loadu_ps(m + 8), _mm_loadu_ps(m + 12)};
+  StoreRows(out, r);
 }
 
 // True when the 16 bytes at a and b hold the same bits (not a float comparison: -0 and 0 differ,

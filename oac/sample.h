@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include "anim/anim.h"
+#include "math/xsimd.h"
 
 enum KeyKind : int {
   kKindRotation = 0,  // AnimTrack::rotationKeys (linear search)
@@ -70,7 +71,7 @@ inline void KeyPose(Pose* out, const AnimKey& k) {
 // the pose is a key as it stands (or the identity) writes it to *out and returns false, else fills
 // *blend and returns true, leaving the blend to the caller. (Inline: the update calls it for every
 // limb.)
-inline bool SampleKeys(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint, KeyBlend* blend) {
+XAMO_INLINE bool SampleKeys(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint, KeyBlend* blend) {
   const uint32_t c = track->keyCount;
   const AnimKey* k = track->keys;
   if (c < 2) {

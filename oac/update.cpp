@@ -206,7 +206,7 @@ struct PoseBatch {
 // First stage of a limb: advances its play frame and samples the play pose into playPose[l]; for
 // a running transition, advances its frame and time and samples its pose into transPose[l]. Works
 // on limb l's own records only.
-void AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step, PoseBatch* batch) {
+XAMO_INLINE void AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step, PoseBatch* batch) {
   OacLimbPlay& play = c->limbPlay[l];
   const AnimData* playAnim = c->playAnim[l];
   KeyBlend kb;
@@ -299,7 +299,7 @@ bool OrderIsDistinct(OacData* c) {
 // Third stage of a limb: hands a transition completed in this update over to the play record,
 // then writes F = P x U (P the blend or the play pose, U the limb transform) into
 // localMatrices[l] and into the animMatrix of the host limb that l refers to.
-void WriteStage(OacData* c, uint32_t l, sObject* o) {
+XAMO_INLINE void WriteStage(OacData* c, uint32_t l, sObject* o) {
   sLimb* limb = HostLimb(o, l);
   const Pose* pose = &c->playPose[l];
   OacLimbTrans& tr = c->limbTrans[l];
@@ -316,13 +316,16 @@ void WriteStage(OacData* c, uint32_t l, sObject* o) {
       pose = &c->blendPose[l];  // its animation was deleted mid-way: hold the last blend
     }
   }
-  Mat4& out = c->localMatrices[l];
   const Mat4* u = LimbTransform(&c->transform[l], limb);
-  if (!u) xsimd::Copy(out.m, pose->m.m);
-  else if (pose->rigid) xsimd::MultiplyAffine(out.m, pose->m.m, u->m);
-  else xsimd::Multiply(out.m, pose->m.m, u->m);
+  __m128 f[4];
+  if (u) {
+    xsimd::ProductRows(f, pose->m.m, u->m, pose->rigid != 0);
+  } else {
+    for (int i = 0; i < 4; ++i) f[i] = _mm_loadu_ps(pose->m.m + 4 * i);
+  }
   const uint32_t ref = static_cast<uint32_t>(c->limbReference[l]);
-  xsimd::Copy((ref == l ? limb : HostLimb(o, ref))->animMatrix, out.m);
+  xsimd::StoreRows(c->localMatrices[l].m, f);
+  xsimd::StoreRows((ref == l ? limb : HostLimb(o, ref))->animMatrix, f);
 }
 
 // The update of the limbs visit[0..count), in that order. A stage of one limb depends on that
