@@ -71,7 +71,7 @@ inline Mat4 Compose(float sx, float sy, float sz, float ax, float ay, float az, 
 
 inline bool SameMatrix(const Mat4& a, const Mat4& b) { return memcmp(&a, &b, sizeof a) == 0; }
 
-inline void ExpectNear(const Mat4& got, const Mat4& want, float tol) {
+inline void ExpectNear(const Mat4& got, const Mat4& want, float tol = 1e-4f) {
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], tol) << "element " << i;
 }
 
