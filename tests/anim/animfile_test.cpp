@@ -3,7 +3,6 @@
 #include <stdio.h>
 
 #include "plugin/filebuf.h"
-#include "plugin/plugin.h"
 #include "support/anim_builders.h"
 #include "support/plugin_fixture.h"
 
@@ -33,39 +32,22 @@ void ExpectEmpty(const AnimData* a, const std::string& what) {
       << what << ": " << a->limbCount << " tracks, total " << a->totalFrames << ", end " << a->endMark;
 }
 
-TEST(AnimFile, GoldenFileLoadsFieldByFieldAndSavesBackByteForByte) {
+TEST(AnimFile, GoldenFileLoadsFieldByField) {
   const std::vector<uint8_t> file = Golden();
   ASSERT_EQ(file.size(), 580u);
   AnimData* a = Parse(file);
   ASSERT_EQ(a->limbCount, 2u);
   EXPECT_EQ(a->totalFrames, 40.0f);  // not the stated 99, not track 0's 70
   EXPECT_EQ(a->endMark, 723u);
-  EXPECT_EQ(a->playSpeed, DefaultPlaySpeed());
   for (uint32_t t = 0; t < 2; ++t) {
     EXPECT_TRUE(SameMatrix(a->tracks[t].referenceMatrix, Translated(kIdentity, 100.0f + t, 0, 0)));
     ASSERT_EQ(a->tracks[t].keyCount, 3u);
     for (uint32_t k = 0; k < 3; ++k) {
-      const AnimKey& key = a->tracks[t].keys[k];
-      EXPECT_EQ(key.time, kGoldenTimes[t][k]);
-      EXPECT_TRUE(SameMatrix(key.matrix, GoldenKey(t, k))) << t << "," << k;
-      Quat q;
-      QuatFromMatrix(&q, key.matrix);
-      EXPECT_EQ(memcmp(&q, &key.rotation, sizeof q), 0) << "kept quaternion " << t << "," << k;
+      EXPECT_EQ(a->tracks[t].keys[k].time, kGoldenTimes[t][k]);
+      EXPECT_TRUE(SameMatrix(a->tracks[t].keys[k].matrix, GoldenKey(t, k))) << t << "," << k;
     }
+    ExpectKeptQuaternions(a->tracks[t]);
   }
-  // Saved again, only the total frames differ (40 computed instead of 99 stated).
-  uint32_t size = 0;
-  SerializeAnimation(nullptr, a, &size);
-  ASSERT_EQ(size, 580u);
-  std::vector<uint8_t> out(size);
-  uint8_t* cursor = out.data();
-  uint32_t written = 0;
-  SerializeAnimation(&cursor, a, &written);
-  EXPECT_EQ(written, size);
-  EXPECT_EQ(ValueAt<float>(out, 28), 40.0f);
-  std::vector<uint8_t> expect = file;
-  memcpy(expect.data() + 28, out.data() + 28, 4);
-  EXPECT_EQ(out, expect);
   AnimFree(a);
 }
 
@@ -79,10 +61,7 @@ TEST(AnimFile, MagicIsComparedIgnoringCaseUpTo255Characters) {
   Bytes nul, longer;
   nul.u32(300).text("XAMOVELN").text(std::string(292, '\0')).text(std::string(g.begin() + 12, g.end()));
   longer.u32(300).text("XAMOVELN").text(std::string(292, 'X')).text(std::string(g.begin() + 12, g.end()));
-  const struct {
-    std::vector<uint8_t> file;
-    bool loads;
-  } cases[] = {{lower, true}, {wrong, false}, {nul.b, true}, {longer.b, false}};
+  const struct { std::vector<uint8_t> file; bool loads; } cases[] = {{lower, true}, {wrong, false}, {nul.b, true}, {longer.b, false}};
   for (const auto& c : cases) {
     AnimData* a = Parse(c.file);
     if (c.loads) {
@@ -98,10 +77,7 @@ TEST(AnimFile, MagicIsComparedIgnoringCaseUpTo255Characters) {
 
 TEST(AnimFile, TotalFramesRule) {
   const Keys three = At({0, 20, 40});
-  struct Case {
-    std::vector<Keys> tracks;
-    uint32_t want;
-  } cases[] = {
+  const struct { std::vector<Keys> tracks; uint32_t want; } cases[] = {
       {{}, 0},
       {{three}, 0},                                      // one track: never examined
       {{three, At({5}), At({7})}, 0},                     // tracks 1 and up have one key each
@@ -109,7 +85,7 @@ TEST(AnimFile, TotalFramesRule) {
       {{At({}), At({90, 3}), At({0, 60, 61})}, 61},        // key 0 not examined, max over tracks
       {{At({}), At({0, 0xFFFFFFFFu})}, 0xFFFFFFFFu},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     AnimData* a = Make(c.tracks);
     EXPECT_EQ(ComputeTotalFrames(a), c.want) << c.tracks.size() << " tracks";
     AnimFree(a);
@@ -136,11 +112,7 @@ TEST(AnimFile, DamagedFilesLoadAsTheEmptyAnimation) {
     ExpectEmpty(a, "prefix " + std::to_string(n));
     AnimFree(a);
   }
-  const struct {
-    size_t offset;
-    uint32_t value;
-    const char* what;
-  } damage[] = {
+  const struct { size_t offset; uint32_t value; const char* what; } damage[] = {
       {24, 0xFFFFFFFFu, "track count"},
       {24, 3, "one track too many"},
       {96, 0x7FFFFFFFu, "key count of track 0"},
@@ -155,20 +127,18 @@ TEST(AnimFile, DamagedFilesLoadAsTheEmptyAnimation) {
     ExpectEmpty(a, d.what);
     AnimFree(a);
   }
-  AnimData* a = AnimParse(nullptr, 0);
-  ExpectEmpty(a, "no data");
-  AnimFree(a);
-  a = AnimLoadFile("/nonexistent-folder/none.xamo");
-  ExpectEmpty(a, "missing file");
-  AnimFree(a);
+  for (AnimData* a : {AnimParse(nullptr, 0), AnimLoadFile("/nonexistent-folder/none.xamo")}) {
+    ExpectEmpty(a, "no data or no file");
+    AnimFree(a);
+  }
 }
 
 using AnimFileCommands = PluginTest;
 
+// Saved again, the golden file differs only in its total frames (40 computed, not 99 stated).
 TEST_F(AnimFileCommands, SaveAndLoadRoundTripTakesTheDefaultSpeedAtLoadTime) {
   const uint32_t id = x.Xamo_AnimLoad(const_cast<char*>(XAMO_TEST_DATA "/two_tracks_three_keys.xamo"));
   ASSERT_EQ(x.Xamo_AnimGetTotalLimbs(id), 2u);
-  EXPECT_EQ(x.Xamo_AnimGetPlaySpeed(id), 30.0);
   x.Xamo_AnimSetPlaySpeed(id, 5.0f);
   const std::string path = TempPath("round.xamo");
   x.Xamo_AnimSave(id, const_cast<char*>(path.c_str()));
@@ -176,15 +146,10 @@ TEST_F(AnimFileCommands, SaveAndLoadRoundTripTakesTheDefaultSpeedAtLoadTime) {
   const uint32_t back = x.Xamo_AnimLoad(const_cast<char*>(path.c_str()));
   EXPECT_EQ(x.Xamo_AnimGetPlaySpeed(back), 12.5);
   EXPECT_EQ(x.Xamo_AnimGetTotalFrames(back), 40u);
-  for (uint32_t t = 0; t < 2; ++t)
-    for (uint32_t k = 0; k < 3; ++k) {
-      EXPECT_EQ(x.Xamo_AnimGetLimbKeyTime(back, t, k), kGoldenTimes[t][k]);
-      EXPECT_EQ(x.Xamo_AnimGetKeyPosX(back, t, k), 10.0 * t + k);
-      EXPECT_EQ(x.Xamo_AnimGetKeyScaleY(back, t, k), 1.0 + k);
-    }
-  const std::vector<uint8_t> saved = ReadFile(path);
-  ASSERT_EQ(saved.size(), 580u);
-  EXPECT_EQ(ValueAt<uint32_t>(saved, 576), 723u);
+  std::vector<uint8_t> want = Golden();
+  const float forty = 40.0f;
+  memcpy(want.data() + 28, &forty, 4);
+  EXPECT_EQ(ReadFile(path), want);
 
   // Deleted handles are dead: queries answer 0, a second delete and a save do nothing.
   x.Xamo_AnimDelete(id);
@@ -198,8 +163,7 @@ TEST_F(AnimFileCommands, SaveAndLoadRoundTripTakesTheDefaultSpeedAtLoadTime) {
 }
 
 TEST_F(AnimFileCommands, EmptyMissingAndUnwritableFiles) {
-  const std::string empty = TempPath("empty.xamo");
-  const std::string out = TempPath("empty-out.xamo");
+  const std::string empty = TempPath("empty.xamo"), out = TempPath("empty-out.xamo");
   WriteFile(empty, {});
   for (const std::string& path : {empty, TempPath("missing.xamo"), TempPath("")}) {  // "" names the folder
     const uint32_t id = x.Xamo_AnimLoad(const_cast<char*>(path.c_str()));

@@ -14,9 +14,9 @@
 
 namespace {
 
+using namespace testanim;
 using subhost::Generation;
-using testanim::RotY;
-using Times = std::vector<uint32_t>;
+using Frames = std::vector<uint32_t>;
 typedef std::vector<float> Xs;
 
 struct AnimDeleter {
@@ -25,13 +25,10 @@ struct AnimDeleter {
 typedef std::unique_ptr<AnimData, AnimDeleter> AnimPtr;
 
 Mat4 Mul(const Mat4& a, const Mat4& b) { Mat4 m; MatMultiply(&m, a, b); return m; }
-Mat4 T(float x, float y, float z) { return testanim::Translated(kIdentity, x, y, z); }
+Mat4 T(float x, float y, float z) { return Translated(kIdentity, x, y, z); }
 Mat4 S(float s) { Mat4 m; MatScaling(&m, s, s, s); return m; }
 void AddRotY(sLimbAnim* a, uint32_t time, float degrees) {  // the host's quaternion x, y, z, w
   subhost::AddRotationKey(a, time, 0.0f, sinf(DegToRad(degrees) / 2), 0.0f, cosf(DegToRad(degrees) / 2));
-}
-void ExpectNear(const Mat4& got, const Mat4& want, float tol = 1e-4f) {
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], tol) << "element " << i;
 }
 Xs XsOf(const AnimTrack& t) {  // translation x of every key, to a thousandth
   Xs out;
@@ -39,7 +36,7 @@ Xs XsOf(const AnimTrack& t) {  // translation x of every key, to a thousandth
   return out;
 }
 void ExpectStill(const AnimTrack& t) {
-  ASSERT_EQ(testanim::Times(t), (Times{0, 1}));
+  ASSERT_EQ(Times(t), (Frames{0, 1}));
   for (const Mat4& m : {t.referenceMatrix, t.keys[0].matrix, t.keys[1].matrix}) ExpectNear(m, kIdentity, 0.0f);
 }
 
@@ -100,9 +97,7 @@ TEST_P(Extract, UnanimatedLimbsGetTwoIdentityKeysAndNoAnimationGivesNoTracks) {
 //   x      0   100    50   400
 // Limb 2: time 0 -> x 0, time 12 -> x 120 (local matrix identity).
 sObject* MatrixLimbs(sObject* o) {
-  subhost::Limb(o, 1)->localMatrix[12] = 1;
-  subhost::Limb(o, 1)->localMatrix[13] = 2;
-  subhost::Limb(o, 1)->localMatrix[14] = 3;
+  for (int i = 0; i < 3; ++i) subhost::Limb(o, 1)->localMatrix[12 + i] = 1.0f + i;
   sLimbAnim* a = subhost::AddLimbAnim(o, 1);
   const float xs[] = {0, 100, 50, 400};
   for (uint32_t k = 0; k < 4; ++k) subhost::AddMatrixKey(a, 10 * k, T(xs[k], 0, 0).m);
@@ -114,14 +109,7 @@ sObject* MatrixLimbs(sObject* o) {
 
 TEST_P(Extract, MatrixKeysOverRangesToEndAndClamps) {
   MatrixLimbs(Make(3, 25.75f));  // Start and End above the total frames become 25
-  struct Case {
-    uint32_t start;
-    int32_t end;
-    Times times1;
-    Xs xs1;
-    Times times2;
-    Xs xs2;
-  } cases[] = {
+  const struct { uint32_t start; int32_t end; Frames times1; Xs xs1; Frames times2; Xs xs2; } cases[] = {
       {5, 25, {0, 5, 15, 20}, {49, 99, 49, 224}, {0, 7, 20}, {50, 120, 120}},  // blends at 0.5 on both ends
       {10, 20, {0, 10}, {99, 49}, {0, 2, 10}, {100, 120, 120}},                // ends on key times: no key twice
       {0, 30, {0, 10, 20, 25}, {-1, 99, 49, 224}, {0, 12, 25}, {0, 120, 120}},  // End clamped to 25
@@ -132,14 +120,15 @@ TEST_P(Extract, MatrixKeysOverRangesToEndAndClamps) {
       {20, 10, {0, 0}, {49, 49}, {0, 0}, {120, 120}},               // Start above End: the pose at Start
       {20, INT32_MIN, {0, 0}, {49, 49}, {0, 0}, {120, 120}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     AnimPtr a = Run(c.start, c.end);
     ASSERT_EQ(a->limbCount, 3u);
     ExpectNear(a->tracks[1].referenceMatrix, T(-1, -2, -3), 0.0f);
-    EXPECT_EQ(testanim::Times(a->tracks[1]), c.times1) << c.start << ".." << c.end;
-    EXPECT_EQ(XsOf(a->tracks[1]), c.xs1) << c.start << ".." << c.end;
-    EXPECT_EQ(testanim::Times(a->tracks[2]), c.times2) << c.start << ".." << c.end;
-    EXPECT_EQ(XsOf(a->tracks[2]), c.xs2) << c.start << ".." << c.end;
+    SCOPED_TRACE(std::to_string(c.start) + ".." + std::to_string(c.end));
+    EXPECT_EQ(Times(a->tracks[1]), c.times1);
+    EXPECT_EQ(XsOf(a->tracks[1]), c.xs1);
+    EXPECT_EQ(Times(a->tracks[2]), c.times2);
+    EXPECT_EQ(XsOf(a->tracks[2]), c.xs2);
   }
 }
 
@@ -152,7 +141,7 @@ TEST_P(Extract, StartPastEveryKeyBlendsTheFirstIntervalPastItsEnd) {
   sLimbAnim* a = subhost::AddLimbAnim(o, 1);
   for (uint32_t k = 0; k < 3; ++k) subhost::AddMatrixKey(a, 5 * k, T(50.0f * k, 0, 0).m);
   AnimPtr out = Run(15, 20);
-  EXPECT_EQ(testanim::Times(out->tracks[1]), (Times{0, 5}));
+  EXPECT_EQ(Times(out->tracks[1]), (Frames{0, 5}));
   EXPECT_EQ(XsOf(out->tracks[1]), (Xs{50, 100}));
 }
 
@@ -177,14 +166,14 @@ TEST_P(Extract, ResampledLimbTakesKeysFromEveryKindRelativeToItsFirstPose) {
   AnimPtr all = Run(0, 20);
   const AnimTrack& t = all->tracks[1];
   ExpectNear(t.referenceMatrix, r);
-  ASSERT_EQ(testanim::Times(t), (Times{0, 5, 20}));
+  ASSERT_EQ(Times(t), (Frames{0, 5, 20}));
   ExpectNear(t.keys[0].matrix, kIdentity);
   ExpectNear(t.keys[1].matrix, Mul(Mul(S(1.25f), Mul(RotY(45), T(5, 0, 0))), r));
   ExpectNear(t.keys[2].matrix, Mul(Mul(S(2), Mul(RotY(90), T(9, 9, 9))), r));
   AnimPtr toKey = Run(0, 5);  // End on a key: that key closes the range, written once
-  ASSERT_EQ(testanim::Times(toKey->tracks[1]), (Times{0, 5}));
+  ASSERT_EQ(Times(toKey->tracks[1]), (Frames{0, 5}));
   ExpectNear(toKey->tracks[1].keys[1].matrix, t.keys[1].matrix, 1e-6f);
-  EXPECT_EQ(testanim::Times(Run(2, kExtractToEnd)->tracks[1]), (Times{0, 3, 18}));  // to the last rotation key
+  EXPECT_EQ(Times(Run(2, kExtractToEnd)->tracks[1]), (Frames{0, 3, 18}));  // to the last rotation key
 }
 
 TEST_P(Extract, AKindWhoseFirstKeyComesLateHoldsItUntilThen) {
@@ -200,7 +189,7 @@ TEST_P(Extract, AKindWhoseFirstKeyComesLateHoldsItUntilThen) {
   AnimPtr r = Run(0, 20);
   const AnimTrack& t = r->tracks[1];
   ExpectNear(t.referenceMatrix, T(-4, 0, 0));  // K0 holds the first position
-  ASSERT_EQ(testanim::Times(t), (Times{0, 1, 10, 20}));
+  ASSERT_EQ(Times(t), (Frames{0, 1, 10, 20}));
   for (uint32_t k = 0; k < 3; ++k) ExpectNear(t.keys[k].matrix, kIdentity);
   ExpectNear(t.keys[3].matrix, T(4, 0, 0));
 }
@@ -212,7 +201,7 @@ TEST_P(Extract, CommandWritesAFileThatLoadsAndNothingForAMissingObject) {
   AnimPtr a(AnimLoadFile(path.c_str()));
   ASSERT_EQ(a->limbCount, 3u);
   EXPECT_EQ(a->totalFrames, 30.0f);
-  EXPECT_EQ(testanim::Times(a->tracks[1]), (Times{0, 10, 20, 30}));
+  EXPECT_EQ(Times(a->tracks[1]), (Frames{0, 10, 20, 30}));
   ExpectStill(a->tracks[0]);
   std::string none = TempPath("none.anim");
   x.Xamo_ObjExtractAnimation(5, &none[0], 0, kExtractToEnd);

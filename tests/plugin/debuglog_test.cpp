@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -38,12 +39,6 @@ class DebugLog : public PluginTest {
     return p.substr(0, p.rfind('/') + 1);
   }
   static bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
-  static void WriteText(const std::string& path, const char* text) {
-    FILE* f = fopen(path.c_str(), "w");
-    ASSERT_NE(f, nullptr) << path;
-    fputs(text, f);
-    fclose(f);
-  }
 };
 
 TEST_F(DebugLog, EachQuietResultAppendsOneLineAndNothingElseDoes) {
@@ -52,9 +47,8 @@ TEST_F(DebugLog, EachQuietResultAppendsOneLineAndNothingElseDoes) {
   const XamoApi p = Fresh("named.so");
   subhost::MakeObject(1, 15);
   const std::string blank = TempPath("blank.xam"), junk = TempPath("junk.oac"), walk = TempPath("walk.xam");
-  WriteText(junk, "not a controller");
-  // Succeeding commands, checked with the first case: a blank animation for the object, loaded,
-  // and a controller for it.
+  std::ofstream(junk) << "not a controller";
+  // Succeeding commands, checked with the first case.
   p.Xamo_ObjMakeNewAnimation(1, const_cast<char*>(blank.c_str()));
   const uint32_t anim = p.Xamo_AnimLoad(const_cast<char*>(blank.c_str()));
   const uint32_t oac = p.Xamo_oacCreate(1);
@@ -98,7 +92,7 @@ TEST_F(DebugLog, OffUnlessTheProgramFolderHoldsXamovelLog) {
   EXPECT_EQ(Fresh("off.so").Xamo_ObjTotalLimbs(99), 0u);
   EXPECT_FALSE(Exists(log));
   // The same failure with the file there appends to it.
-  WriteText(log, "");
+  std::ofstream{log};
   const XamoApi p = Fresh("folder.so");
   p.Xamo_ObjRenameLimb(1, 3, const_cast<char*>("x"));
   const std::string got = ReadText(log);

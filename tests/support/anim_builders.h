@@ -71,7 +71,16 @@ inline Mat4 Compose(float sx, float sy, float sz, float ax, float ay, float az, 
 
 inline bool SameMatrix(const Mat4& a, const Mat4& b) { return memcmp(&a, &b, sizeof a) == 0; }
 
-inline void ExpectNear(const Mat4& got, const Mat4& want, float tol) {
+// Every key keeps, bit for bit, the quaternion its matrix gives.
+inline void ExpectKeptQuaternions(const AnimTrack& t) {
+  for (uint32_t k = 0; k < t.keyCount; ++k) {
+    Quat q;
+    QuatFromMatrix(&q, t.keys[k].matrix);
+    EXPECT_EQ(memcmp(&q, &t.keys[k].rotation, sizeof q), 0) << "key " << k;
+  }
+}
+
+inline void ExpectNear(const Mat4& got, const Mat4& want, float tol = 1e-4f) {
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], tol) << "element " << i;
 }
 
