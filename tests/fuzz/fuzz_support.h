@@ -1,7 +1,7 @@
 // What the fuzz targets share: reading values from the fuzzer's bytes (biased toward the edges:
 // times past 2^31 and 0xFFFFFFFF, NaN, infinities, -0, 1e30), a fresh substitute host per input,
-// host objects with odd limb trees and keys, animations built through the file loader, and checks
-// that stop the fuzzer with a message when the plug-in breaks a promise.
+// host objects with odd limb trees and keys, animations built through the file loader, driving
+// controllers, and checks that stop the fuzzer with a message when the plug-in breaks a promise.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -23,6 +23,7 @@ struct Input {
   uint8_t U8();
   uint32_t U32();
   uint32_t Below(uint32_t bound);  // 0 .. bound - 1 (0 for a bound of 0)
+  uint32_t Pick(uint32_t count);   // mostly below count, sometimes count itself, sometimes anything
   uint32_t Time();                 // a key time, count or millisecond value, often an edge case
   float Float();                   // a float, often NaN, an infinity, -0, huge or negative
   std::string Text(size_t most);   // up to `most` bytes, any value but NUL
@@ -49,13 +50,22 @@ std::vector<uint8_t> MakeAnimFile(Input& in, uint32_t maxTracks, uint32_t maxKey
 uint32_t LoadAnim(const std::vector<uint8_t>& file);
 // The animation's file image as the save command lays it out.
 std::vector<uint8_t> SaveAnim(uint32_t animId);
+// Saves, loads the image back and deletes the original: the new AnimID. The reload holds the same
+// keys bit for bit and saves the same bytes.
+uint32_t Reload(uint32_t animId);
 
-// The total-frames rule, computed here on its own (largest time among tracks 1.., keys 1..), as
-// the total-frames query gives it: held as a float, then whole frames (2^32 - 1 at most). Checks
-// that the animation holds that float.
-uint32_t TotalFramesByRule(const AnimData* anim);
+// Every animation query on every limb and key (up to `most` of each) and one past the last; the
+// limb and key counts, key times and total frames must match what the animation holds.
+void QueryAnim(uint32_t animId, uint32_t most = UINT32_MAX);
+// Every per-key value query.
+extern double (*const kKeyQueries[9])(uint32_t, uint32_t, uint32_t);
 
-// A scratch file path of this process (in memory where /dev/shm exists).
+// One controller playback or setting command on a limb, its arguments from the input.
+void PlaybackCommand(Input& in, uint32_t oac, uint32_t limb, uint32_t anim);
+// Every controller query on one limb, and the controller-wide ones.
+void QueryController(uint32_t oac, uint32_t limb, uint32_t other);
+
+// A scratch file path of this process (in memory where /dev/shm exists), removed at exit.
 std::string ScratchPath(const char* name);
 void WriteScratch(const std::string& path, const uint8_t* data, size_t size);
 
