@@ -12,22 +12,13 @@
 
 namespace {
 
-// The file the tool reads, the plot it writes and where its output goes; removed at exit.
+// The file the tool reads and the plot it writes, removed at exit; the tool's output goes nowhere.
 char g_file[64], g_svg[64];
 FILE* g_sink;
 
 void RemoveScratch() {
   remove(g_file);
   remove(g_svg);
-}
-
-void SetUpScratch() {
-  if (g_sink) return;
-  snprintf(g_file, sizeof g_file, "/tmp/fuzz_xamo.%d.bin", static_cast<int>(getpid()));
-  snprintf(g_svg, sizeof g_svg, "/tmp/fuzz_xamo.%d.svg", static_cast<int>(getpid()));
-  g_sink = fopen("/dev/null", "w");
-  if (!g_sink) abort();
-  atexit(RemoveScratch);
 }
 
 int Run(std::initializer_list<const char*> args) {
@@ -45,21 +36,24 @@ int Run(std::initializer_list<const char*> args) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  SetUpScratch();
+  if (!g_sink) {
+    snprintf(g_file, sizeof g_file, "/tmp/fuzz_xamo.%d.bin", static_cast<int>(getpid()));
+    snprintf(g_svg, sizeof g_svg, "/tmp/fuzz_xamo.%d.svg", static_cast<int>(getpid()));
+    if (!(g_sink = fopen("/dev/null", "w"))) abort();
+    atexit(RemoveScratch);
+  }
   FILE* f = fopen(g_file, "wb");
   if (!f) abort();
-  if (size) fwrite(data, 1, size, f);
+  fwrite(data, 1, size, f);
   fclose(f);
   const char* path = g_file;
-  const int info = Run({"xamo", "info", path});
-  const int check = Run({"xamo", "check", path});
+  const int info = Run({"xamo", "info", path}), check = Run({"xamo", "check", path});
   const int dump = Run({"xamo", "dump", path});
   if (info != check || dump != check) {
     fprintf(stderr, "info %d, check %d, dump %d disagree\n", info, check, dump);
     abort();
   }
   Run({"xamo", "dump", path, "--limb", "1"});
-  Run({"xamo", "plot", path, "--limb", "0", "-o", g_svg});
-  Run({"xamo", "plot", path, "--limb", "1", "-o", g_svg});
+  for (const char* limb : {"0", "1"}) Run({"xamo", "plot", path, "--limb", limb, "-o", g_svg});
   return 0;
 }
