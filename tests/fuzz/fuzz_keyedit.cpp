@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       else if (change == -9) Check(delta == 0 || delta == 1, "an insert adds one key or none");
       else Check(delta == change, "the key count follows the result code");
     }
-    QueryAnim(id);  // the count queries and total frames after every command
+    CheckCounts(id);
   }
   Xamo_AnimDelete(id);
   return 0;

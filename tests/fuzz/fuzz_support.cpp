@@ -191,10 +191,12 @@ double (*const kKeyQueries[9])(uint32_t, uint32_t, uint32_t) = {
     Xamo_AnimGetKeyRotX, Xamo_AnimGetKeyRotY, Xamo_AnimGetKeyRotZ,   Xamo_AnimGetKeyPosX,   Xamo_AnimGetKeyPosY,
     Xamo_AnimGetKeyPosZ, Xamo_AnimGetKeyScaleX, Xamo_AnimGetKeyScaleY, Xamo_AnimGetKeyScaleZ};
 
-void QueryAnim(uint32_t id, uint32_t most) {
+void CheckCounts(uint32_t id) {
   const AnimData* anim = AnimFromHandle(id);
   const uint32_t limbs = Xamo_AnimGetTotalLimbs(id);
   Check(limbs == anim->limbCount, "limb count query");
+  for (uint32_t l = 0; l <= limbs; ++l)  // one past the last limb too
+    Check(Xamo_AnimGetLimbKeys(id, l) == (l < limbs ? anim->tracks[l].keyCount : 0), "key count query");
   // The total-frames rule on its own: the largest time among tracks 1.., keys 1.., held as a float,
   // given in whole frames (2^32 - 1 at most).
   uint32_t largest = 0;
@@ -205,11 +207,15 @@ void QueryAnim(uint32_t id, uint32_t most) {
   Check(anim->totalFrames == held, "total frames held as the rule's result");
   Check(Xamo_AnimGetTotalFrames(id) == (held >= 4294967296.0f ? 0xFFFFFFFFu : static_cast<uint32_t>(held)),
         "total frames follow the rule");
+}
+
+void QueryAnim(uint32_t id, uint32_t most) {
+  CheckCounts(id);
+  const AnimData* anim = AnimFromHandle(id);
   Xamo_AnimGetPlaySpeed(id);
-  for (uint32_t l = 0; l <= limbs && l <= most; ++l) {  // one past the last limb too
-    const uint32_t keys = Xamo_AnimGetLimbKeys(id, l);
-    Check(keys == (l < limbs ? anim->tracks[l].keyCount : 0), "key count query");
-    for (uint32_t k = 0; k <= keys && k <= most; ++k) {
+  for (uint32_t l = 0; l <= anim->limbCount && l <= most; ++l) {
+    const uint32_t keys = l < anim->limbCount ? anim->tracks[l].keyCount : 0;
+    for (uint32_t k = 0; k <= keys && k <= most; ++k) {  // one past the last key too
       Check(Xamo_AnimGetLimbKeyTime(id, l, k) == (k < keys ? anim->tracks[l].keys[k].time : 0), "key time query");
       for (auto q : kKeyQueries) q(id, l, k);
     }

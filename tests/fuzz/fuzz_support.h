@@ -54,8 +54,11 @@ std::vector<uint8_t> SaveAnim(uint32_t animId);
 // keys bit for bit and saves the same bytes.
 uint32_t Reload(uint32_t animId);
 
-// Every animation query on every limb and key (up to `most` of each) and one past the last; the
-// limb and key counts, key times and total frames must match what the animation holds.
+// The limb and key count queries (one past the last limb too) and the total frames agree with
+// what the animation holds and the total-frames rule.
+void CheckCounts(uint32_t animId);
+// CheckCounts, then every query on every limb and key (up to `most` of each) and one past the
+// last; key times as held.
 void QueryAnim(uint32_t animId, uint32_t most = UINT32_MAX);
 // Every per-key value query.
 extern double (*const kKeyQueries[9])(uint32_t, uint32_t, uint32_t);
