@@ -7,15 +7,9 @@
 
 using namespace fuzz;
 
-namespace {
-
-struct TrackState {
-  uint32_t count;
-  bool ascending;
-};
-
-std::vector<TrackState> State(const AnimData* anim) {
-  std::vector<TrackState> s;
+// Each track's key count and whether its times ascend.
+static std::vector<std::pair<uint32_t, bool>> State(const AnimData* anim) {
+  std::vector<std::pair<uint32_t, bool>> s;
   for (uint32_t l = 0; l < anim->limbCount; ++l) {
     const AnimTrack& t = anim->tracks[l];
     bool up = true;
@@ -25,14 +19,12 @@ std::vector<TrackState> State(const AnimData* anim) {
   return s;
 }
 
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input in{data, size};
   uint32_t id = LoadAnim(MakeAnimFile(in, 4, 6));
   for (int steps = 0; in.More() && steps < 64; ++steps) {
     const AnimData* anim = AnimFromHandle(id);
-    const std::vector<TrackState> before = State(anim);
+    const auto before = State(anim);
     const uint32_t limb = in.Pick(anim->limbCount);
     const uint32_t key = in.Pick(limb < anim->limbCount ? anim->tracks[limb].keyCount : 0);
     int change = 0;  // the change of the limb's key count that the result calls for
@@ -60,11 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       default: id = Reload(id);
     }
-    const std::vector<TrackState> after = State(AnimFromHandle(id));
+    const auto after = State(AnimFromHandle(id));
     Check(after.size() == before.size(), "no command changes the track count");
     for (uint32_t l = 0; l < after.size(); ++l) {
-      if (before[l].ascending) Check(after[l].ascending, "keys that ascended still ascend");
-      const int delta = static_cast<int>(after[l].count) - static_cast<int>(before[l].count);
+      if (before[l].second) Check(after[l].second, "keys that ascended still ascend");
+      const int delta = static_cast<int>(after[l].first) - static_cast<int>(before[l].first);
       if (l != limb) Check(delta == 0, "other tracks keep their keys");
       else if (change == -9) Check(delta == 0 || delta == 1, "an insert adds one key or none");
       else Check(delta == change, "the key count follows the result code");

@@ -2,6 +2,8 @@
 // updates of 0 to 0xFFFFFFFF ms; every query; animations deleted mid-play and mid-transition and
 // keys edited mid-play; dead, foreign and zero handles; objects with broken limb trees; objects
 // whose limb count drops below the controller's.
+#include <algorithm>
+
 #include "fuzz_support.h"
 
 using namespace fuzz;
@@ -18,13 +20,10 @@ struct Handles {
     return from.empty() ? 0 : from[in.Below(static_cast<uint32_t>(from.size()))];
   }
   void Kill(uint32_t h) {
-    for (uint32_t& l : live)
-      if (l == h) {
-        l = live.back();
-        live.pop_back();
-        dead.push_back(h);
-        return;
-      }
+    const auto at = std::find(live.begin(), live.end(), h);
+    if (at == live.end()) return;
+    live.erase(at);
+    dead.push_back(h);
   }
 };
 

@@ -12,11 +12,7 @@
 
 namespace fuzz {
 
-uint8_t Input::U8() {
-  if (!n) return 0;
-  --n;
-  return *p++;
-}
+uint8_t Input::U8() { return n ? (--n, *p++) : 0; }
 
 uint32_t Input::U32() {
   uint32_t v = 0;
@@ -33,18 +29,16 @@ uint32_t Input::Pick(uint32_t count) {
 }
 
 uint32_t Input::Time() {
-  static const uint32_t kEdges[] = {0,           1,           2,           10,          1000,
-                                    16777217,    0x7FFFFFFFu, 0x80000000u, 0x80000001u, 0xFFFFFF80u,
-                                    0xFFFFFFF0u, 0xFFFFFFFEu, 0xFFFFFFFFu, 0x10000u,    40};
+  static const uint32_t kEdges[] = {0, 1, 2, 10, 1000, 16777217, 0x7FFFFFFFu, 0x80000000u, 0x80000001u, 0xFFFFFF80u,
+                                    0xFFFFFFF0u, 0xFFFFFFFEu, 0xFFFFFFFFu, 0x10000u, 40};
   const uint8_t c = U8();
   if (c < 128) return c;
   return c < 240 ? kEdges[c % (sizeof kEdges / sizeof kEdges[0])] : U32();
 }
 
 float Input::Float() {
-  static const float kEdges[] = {0.0f,     -0.0f,     1.0f,      -1.0f,         0.5f,          90.0f,
-                                 -270.0f,  1e30f,     -1e30f,    3e38f,         INFINITY,      -INFINITY,
-                                 NAN,      1e-40f,    -1e-30f,   4294967296.0f, 2147483648.0f, 1000.0f};
+  static const float kEdges[] = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 90.0f, -270.0f, 1e30f, -1e30f, 3e38f, INFINITY,
+                                 -INFINITY, NAN, 1e-40f, -1e-30f, 4294967296.0f, 2147483648.0f, 1000.0f};
   const uint8_t c = U8();
   if (c < 64) return static_cast<float>(static_cast<int>(c) - 32);
   if (c < 240) return kEdges[c % (sizeof kEdges / sizeof kEdges[0])];
@@ -96,8 +90,7 @@ sObject* MakeObject(Input& in, uint32_t number, uint32_t maxLimbs, bool damage) 
       default: {
         const std::string name = in.Text(300);  // up to the whole field, unterminated
         memset(l->name, 'n', sizeof l->name);
-        memcpy(l->name, name.data(), name.size() < sizeof l->name ? name.size() : sizeof l->name);
-        if (name.size() < sizeof l->name) l->name[name.size()] = 0;
+        memcpy(l->name, name.c_str(), name.size() < sizeof l->name ? name.size() + 1 : sizeof l->name);
       }
     }
   }
@@ -122,11 +115,9 @@ void AddObjectKeys(Input& in, sObject* obj) {
   subhost::SetTotalAnimFrames(obj, records ? total : (total > 0.0f ? -total : total));
 }
 
-namespace {
-
 // Runs `write` once to measure and once to fill: the bytes it writes.
 template <class Write>
-std::vector<uint8_t> Image(Write write) {
+static std::vector<uint8_t> Image(Write write) {
   uint32_t size = 0, written = 0;
   write(nullptr, &size);
   std::vector<uint8_t> file(size);
@@ -135,8 +126,6 @@ std::vector<uint8_t> Image(Write write) {
   Check(written == size, "a writer fills exactly the size it measured");
   return file;
 }
-
-}  // namespace
 
 std::vector<uint8_t> MakeAnimFile(Input& in, uint32_t maxTracks, uint32_t maxKeys) {
   std::vector<std::vector<std::pair<uint32_t, Mat4>>> keys(in.Below(maxTracks + 1));
@@ -227,8 +216,7 @@ void PlaybackCommand(Input& in, uint32_t oac, uint32_t limb, uint32_t anim) {
     case 0: Xamo_oacPlayAnim(oac, limb, anim, in.Float(), in.Float(), in.Float(), in.U8() & 1, in.U8() & 1); break;
     case 1: Xamo_oacSetFrame(oac, limb, anim, in.Float(), in.U8() & 1); break;
     case 2:
-      Xamo_oacAnimTransition(oac, limb, anim, in.Float(), in.Float(), in.Float(), in.Time(), in.U8() & 1,
-                             in.U8() & 1);
+      Xamo_oacAnimTransition(oac, limb, anim, in.Float(), in.Float(), in.Float(), in.Time(), in.U8() & 1, in.U8() & 1);
       break;
     case 3: Xamo_oacSetInterpolFrame(oac, limb, anim, in.Float(), anim, in.Float(), in.Float(), in.U8() & 1); break;
     case 4:
@@ -250,21 +238,17 @@ void PlaybackCommand(Input& in, uint32_t oac, uint32_t limb, uint32_t anim) {
 
 void QueryController(uint32_t oac, uint32_t limb, uint32_t other) {
   static double (*const kDoubles[])(uint32_t, uint32_t) = {
-      Xamo_oacGetCurrentFrame,       Xamo_oacGetLimbEndFrame,        Xamo_oacGetLimbGlobalPosX,
-      Xamo_oacGetLimbGlobalPosY,     Xamo_oacGetLimbGlobalPosZ,      Xamo_oacGetLimbGlobalRotX,
-      Xamo_oacGetLimbGlobalRotY,     Xamo_oacGetLimbGlobalRotZ,      Xamo_oacGetLimbPlayAnimSpeed,
-      Xamo_oacGetLimbPosX,           Xamo_oacGetLimbPosY,            Xamo_oacGetLimbPosZ,
-      Xamo_oacGetLimbRotX,           Xamo_oacGetLimbRotY,            Xamo_oacGetLimbRotZ,
-      Xamo_oacGetLimbScaleX,         Xamo_oacGetLimbScaleY,          Xamo_oacGetLimbScaleZ,
-      Xamo_oacGetLimbStartFrame,     Xamo_oacGetLimbTransAnimSpeed,  Xamo_oacGetLimbTransEndFrame,
-      Xamo_oacGetLimbTransInterpol,  Xamo_oacGetLimbTransStartFrame};
-  static int32_t (*const kInts[])(uint32_t, uint32_t) = {
-      Xamo_oacGetLimbIsActive, Xamo_oacGetLimbIsLooping, Xamo_oacGetLimbReference, Xamo_oacGetLimbTransIsActive,
-      Xamo_oacGetLimbTransIsLooping};
-  static uint32_t (*const kWords[])(uint32_t, uint32_t) = {
-      Xamo_oacGetLimbActive,          Xamo_oacGetLimbPlayAnimID,   Xamo_oacGetLimbTransAnimID,
-      Xamo_oacGetLimbTransCurrentFrame, Xamo_oacGetLimbTransTimeUsed, Xamo_oacGetLimbTransTotalTime,
-      Xamo_oacGetParentLimb,          Xamo_oacGetUpdateOrder};
+      Xamo_oacGetCurrentFrame,   Xamo_oacGetLimbEndFrame,   Xamo_oacGetLimbGlobalPosX,     Xamo_oacGetLimbGlobalPosY,
+      Xamo_oacGetLimbGlobalPosZ, Xamo_oacGetLimbGlobalRotX, Xamo_oacGetLimbGlobalRotY,     Xamo_oacGetLimbGlobalRotZ,
+      Xamo_oacGetLimbPosX,       Xamo_oacGetLimbPosY,       Xamo_oacGetLimbPosZ,           Xamo_oacGetLimbRotX,
+      Xamo_oacGetLimbRotY,       Xamo_oacGetLimbRotZ,       Xamo_oacGetLimbScaleX,         Xamo_oacGetLimbScaleY,
+      Xamo_oacGetLimbScaleZ,     Xamo_oacGetLimbStartFrame, Xamo_oacGetLimbTransEndFrame,  Xamo_oacGetLimbTransInterpol,
+      Xamo_oacGetLimbPlayAnimSpeed, Xamo_oacGetLimbTransAnimSpeed, Xamo_oacGetLimbTransStartFrame};
+  static int32_t (*const kInts[])(uint32_t, uint32_t) = {Xamo_oacGetLimbIsActive, Xamo_oacGetLimbIsLooping,
+      Xamo_oacGetLimbReference, Xamo_oacGetLimbTransIsActive, Xamo_oacGetLimbTransIsLooping};
+  static uint32_t (*const kWords[])(uint32_t, uint32_t) = {Xamo_oacGetLimbActive, Xamo_oacGetLimbPlayAnimID,
+      Xamo_oacGetLimbTransAnimID, Xamo_oacGetLimbTransCurrentFrame, Xamo_oacGetLimbTransTimeUsed,
+      Xamo_oacGetLimbTransTotalTime, Xamo_oacGetParentLimb, Xamo_oacGetUpdateOrder};
   for (auto q : kDoubles) q(oac, limb);
   for (auto q : kInts) q(oac, limb);
   for (auto q : kWords) q(oac, limb);
@@ -274,12 +258,10 @@ void QueryController(uint32_t oac, uint32_t limb, uint32_t other) {
   Xamo_oacGetUpdateBounds(oac);
 }
 
-namespace {
-std::vector<std::string> g_scratch;
-void RemoveScratch() {
+static std::vector<std::string> g_scratch;
+static void RemoveScratch() {
   for (const std::string& path : g_scratch) remove(path.c_str());
 }
-}  // namespace
 
 std::string ScratchPath(const char* name) {
   const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
