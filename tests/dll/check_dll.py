@@ -14,7 +14,7 @@ import sys
 class PE:
     def __init__(self, data):
         self.b = data
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        pe = self.u32(0x3C)
         if data[pe:pe + 4] != b"PE\0\0":
             raise ValueError("not a PE image")
         self.machine, nsections = struct.unpack_from("<HH", data, pe + 4)
@@ -23,15 +23,14 @@ class PE:
         self.magic = struct.unpack_from("<H", data, opt)[0]
         dirs = opt + (96 if self.magic == 0x10B else 112)
         self.dirs = [struct.unpack_from("<II", data, dirs + 8 * i) for i in range(16)]
-        self.sections = []
-        for i in range(nsections):
-            s = opt + opt_size + 40 * i
-            vsize, va, raw_size, raw_ptr = struct.unpack_from("<IIII", data, s + 8)
-            self.sections.append((va, max(vsize, raw_size), raw_ptr))
+        self.sections = [struct.unpack_from("<IIII", data, opt + opt_size + 40 * i + 8) for i in range(nsections)]
+
+    def u32(self, o):
+        return struct.unpack_from("<I", self.b, o)[0]
 
     def off(self, rva):
-        for va, size, raw in self.sections:
-            if va <= rva < va + size:
+        for vsize, va, raw_size, raw in self.sections:
+            if va <= rva < va + max(vsize, raw_size):
                 return raw + rva - va
         raise ValueError("address %#x outside every section" % rva)
 
@@ -40,20 +39,16 @@ class PE:
         return self.b[o:self.b.index(b"\0", o)].decode("latin-1")
 
     def exports(self):
-        rva = self.dirs[0][0]
-        if not rva:
+        if not self.dirs[0][0]:
             return []
-        e = self.off(rva)
-        count = struct.unpack_from("<I", self.b, e + 24)[0]
-        names = self.off(struct.unpack_from("<I", self.b, e + 32)[0])
-        return [self.cstr(struct.unpack_from("<I", self.b, names + 4 * i)[0]) for i in range(count)]
+        e = self.off(self.dirs[0][0])
+        names = self.off(self.u32(e + 32))
+        return [self.cstr(self.u32(names + 4 * i)) for i in range(self.u32(e + 24))]
 
     def imports(self):
-        rva = self.dirs[1][0]
-        out = []
-        o = self.off(rva) if rva else None
-        while o is not None and struct.unpack_from("<I", self.b, o + 12)[0]:
-            out.append(self.cstr(struct.unpack_from("<I", self.b, o + 12)[0]))
+        out, o = [], self.off(self.dirs[1][0]) if self.dirs[1][0] else None
+        while o is not None and self.u32(o + 12):
+            out.append(self.cstr(self.u32(o + 12)))
             o += 20
         return out
 
@@ -103,7 +98,7 @@ def rows_of(stream):
 def check(dll_path, table_path, version):
     rows = [line.rstrip("\r\n") for line in open(table_path, encoding="ascii") if line.strip()]
     pe = PE(open(dll_path, "rb").read())
-    msvc = b"Rich" in pe.b[0x40:struct.unpack_from("<I", pe.b, 0x3C)[0]]
+    msvc = b"Rich" in pe.b[0x40:pe.u32(0x3C)]
     problems = []
     if (pe.machine, pe.magic) != (0x14C, 0x10B):
         problems.append("not a 32-bit x86 image")
