@@ -14,9 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (magic <= 255 && size >= 4 + magic + 16) memcpy(&claimed, data + 4 + magic + 12, 4);
   const uint32_t n = claimed <= 24 ? claimed : claimed % 25;
   sObject* matching = subhost::MakeObject(1, n, size & 1 ? subhost::Generation::Current : subhost::Generation::Classic);
-  std::vector<int> parents(n);
-  for (uint32_t i = 0; i < n; ++i) parents[i] = static_cast<int>(i) - 1;  // a chain
-  subhost::LinkTree(matching, parents);
+  for (uint32_t i = 1; i < n; ++i) subhost::Link(matching, i - 1, i);  // a chain
   subhost::MakeObject(2, n + 1);
   static const std::string path = ScratchPath("file.oac"), saved = ScratchPath("saved.oac");
   WriteScratch(path, data, size);
