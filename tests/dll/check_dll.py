@@ -1,12 +1,9 @@
 #!/usr/bin/env python3
 """Usage: check_dll.py Xamovel.dll plugin/commands.tbl VERSION
 
-Checks that the DLL is 32-bit x86; exports exactly ReceiveCoreDataPtr and the commands under their
-decorated names; imports from KERNEL32.dll and msvcrt.dll (MinGW) or KERNEL32.dll alone (Visual
-Studio with the static C runtime, told by the linker's Rich header); carries the table as string-table
-blocks 7..13 (language 1033) of ASCII rows cut by NUL bytes, blocks 11..13 all NUL, read the same
-block by block and as one stream; and has a version resource naming the product, its description
-and VERSION. Exits non-zero and names every problem found."""
+Checks a built DLL's machine, exports, imports (MinGW, or Visual Studio with the static C runtime
+when the linker's Rich header is there), the command table in string-table blocks 7..13 and the
+version resource. Exits non-zero and names every problem found."""
 import struct
 import sys
 

@@ -1,13 +1,11 @@
-# gendist refuses descriptions that drift from the command table: a command missing or unknown, a
-# parameter the row lacks, a result text on a command without result; and entries that would make
-# an incomplete help page.
+# gendist refuses descriptions that drift from the command table or would make an incomplete help
+# page, and accepts the checked-in ones.
 #   cmake -DGENDIST=<gendist> -DTABLE=<commands.tbl> -DDESC=<commands.desc> -DOUT=<scratch> [-DEMU=...] -P gendist_test.cmake
 set(failures 0)
 file(MAKE_DIRECTORY "${OUT}")
 file(READ "${DESC}" good)
 
-# Runs gendist on the descriptions with `from` replaced by `to` (the checked-in ones when `from` is
-# empty) and expects exit code `rc` and `want` in its messages.
+# gendist on the descriptions with `from` replaced by `to` (none when empty): exit code `rc`, `want`.
 function(expect rc from to want)
   set(desc ${DESC})
   if(from)

@@ -10,9 +10,8 @@ function(fail message)
   set(failures ${failures} PARENT_SCOPE)
 endfunction()
 
-# Runs xamo with the arguments after the first two, expects exit code `rc` and, unless it is
-# empty, a match for the regular expression `want`: in stdout and stderr merged into one pipe in
-# the order written, or in one stream alone when `want` starts with "out:" or "err:".
+# Runs xamo with ARGN; expects exit code `rc` and, unless empty, the regex `want` in stdout and stderr
+# merged in the order written, or in one stream when `want` starts with "out:" or "err:".
 function(expect rc want)
   if(want MATCHES "^(out|err):(.*)$")
     set(stream ${CMAKE_MATCH_1})
@@ -56,8 +55,7 @@ expect(1 "limb 2 is updated before its parent 1" check ${DATA}/badorder.oac)
 expect(1 "3037000498 limbs need about 3.69e\\+19 bytes after the header, the file has 16 \\(truncated\\)"
        check ${DATA}/huge.oac)
 
-# info: an animation's counts, a controller's tree and settings; a damaged file still shows what
-# it holds, then its errors, then what they mean, and exits 1.
+# info: counts, a controller's tree and settings; a damaged file shows what it holds, then its errors.
 expect(0 "tracks: 2\ntotal frames: 40\nend mark: 723" info ${DATA}/good.xam)
 expect(0 "    0     3      0    50\n    1     3      0    40" info ${DATA}/good.xam)
 expect(0 "total frames: 4294967295\n" info ${DATA}/late.xam)
@@ -69,8 +67,7 @@ expect(1 "    1     3      0    40\n.*error: 8 bytes follow the end mark.*\nxamo
        info ${DATA}/extra.xam)
 expect(1 "limbs: 3037000498\n.*error: 3037000498 limbs need" info ${DATA}/huge.oac)
 
-# dump: every key exactly as the golden text has it; one limb; a limb that is not there; a file
-# cut off in track 9; every field of a controller file, whole and cut off.
+# dump: every key as the golden text has it; one limb; files cut off; every field of a controller file.
 expect(0 "" dump ${DATA}/good.xam)
 file(READ ${DATA}/good.dump.txt golden)
 if(NOT last_out STREQUAL golden)
@@ -85,8 +82,7 @@ expect(0 "^[^\n]*\nmagic: 6 bytes, \"OACOBJ\"\nformat: 1000\nreserved: 0 0\nlimb
        dump ${DATA}/good.oac)
 expect(1 "update order: 0 1 2\n.*  limb 1: parent 0, children 0 0\n.*error.*in the child flags of limb 1" dump ${DATA}/cut.oac)
 
-# plot: one panel per component, each with its own scale and labelled axes; time labels up to
-# 2^32 - 1; values that are not finite left out rather than drawn as nonsense.
+# plot: a labelled panel per component; times up to 2^32 - 1; values that are not finite left out.
 foreach(name good late odd)
   file(REMOVE ${OUT}/${name}.svg)
   expect(0 "plotted" plot ${DATA}/${name}.xam --limb 1 -o ${OUT}/${name}.svg)
