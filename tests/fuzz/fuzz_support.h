@@ -1,7 +1,5 @@
-// What the fuzz targets share: values read from the fuzzer's bytes (biased toward the edges: times
-// past 2^31 and 0xFFFFFFFF, NaN, infinities, -0, 1e30), a fresh substitute host per input, host
-// objects with odd limb trees and keys, animations built through the file loader, controller
-// drivers, and checks that stop the fuzzer with a message when the plug-in breaks a promise.
+// What the fuzz targets share: edge-biased values from the fuzzer's bytes, substitute-host objects,
+// animations through the file loader, controller drivers, and the checks on broken promises.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -32,9 +30,8 @@ struct Input {
 void Check(bool ok, const char* what);  // aborts with the message unless ok
 void FreshHost();                       // every record of the previous input is gone
 
-// Object `number` with 0..maxLimbs limbs of either generation in a tree from the input; with
-// `damage` also broken links (loops, self-links, a limb outside the table), wrong index fields and
-// odd names.
+// Object `number`, 0..maxLimbs limbs of either generation in a tree; with `damage` also loops,
+// self-links, a limb outside the table, wrong index fields and odd names.
 sObject* MakeObject(Input& in, uint32_t number, uint32_t maxLimbs, bool damage);
 // The object's own keys of every kind on some limbs, and total frames (above 0 only with keys).
 void AddObjectKeys(Input& in, sObject* obj);
@@ -43,15 +40,12 @@ void AddObjectKeys(Input& in, sObject* obj);
 std::vector<uint8_t> MakeAnimFile(Input& in, uint32_t maxTracks, uint32_t maxKeys);
 uint32_t LoadAnim(const std::vector<uint8_t>& file);  // parsed and registered: the AnimID
 std::vector<uint8_t> SaveAnim(uint32_t animId);       // as the save command lays it out
-// Saves, loads back and deletes the original: the new AnimID, holding the same keys bit for bit
-// and saving the same bytes.
+// Saves, loads back (same keys bit for bit, same saved bytes), deletes the original: the new AnimID.
 uint32_t Reload(uint32_t animId);
 
-// The limb and key count queries (one past the last limb too) and total frames agree with the
-// animation and the total-frames rule.
+// Limb and key count queries (one past the last limb too) and total frames by the rule, as held.
 void CheckCounts(uint32_t animId);
-// CheckCounts, then every query on every limb and key (up to `most` of each, one past the last
-// too); key times as held.
+// CheckCounts, then every query on every limb and key up to `most` (one past too); key times as held.
 void QueryAnim(uint32_t animId, uint32_t most = UINT32_MAX);
 extern double (*const kKeyQueries[9])(uint32_t, uint32_t, uint32_t);  // every per-key value query
 

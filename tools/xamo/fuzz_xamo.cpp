@@ -16,11 +16,6 @@ namespace {
 char g_file[64], g_svg[64];
 FILE* g_sink;
 
-void RemoveScratch() {
-  remove(g_file);
-  remove(g_svg);
-}
-
 int Run(std::initializer_list<const char*> args) {
   char* argv[8];
   int argc = 0;
@@ -40,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     snprintf(g_file, sizeof g_file, "/tmp/fuzz_xamo.%d.bin", static_cast<int>(getpid()));
     snprintf(g_svg, sizeof g_svg, "/tmp/fuzz_xamo.%d.svg", static_cast<int>(getpid()));
     if (!(g_sink = fopen("/dev/null", "w"))) abort();
-    atexit(RemoveScratch);
+    atexit([] { remove(g_file); remove(g_svg); });
   }
   FILE* f = fopen(g_file, "wb");
   if (!f) abort();
