@@ -49,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (auto q : kKeyQueries) q(id, limb, key);
         Xamo_AnimGetLimbKeyTime(id, limb, key);
         Xamo_AnimSetPlaySpeed(id, in.Float());
+        Xamo_AnimGetPlaySpeed(id);
         break;
       default: id = Reload(id);
     }
