@@ -1,15 +1,9 @@
 #!/usr/bin/env python3
-"""Checks a built Xamovel.dll against the command table it was built from.
+"""Usage: check_dll.py Xamovel.dll plugin/commands.tbl VERSION
 
-Usage: check_dll.py Xamovel.dll plugin/commands.tbl [VERSION]
-
-The DLL must be 32-bit x86; export exactly ReceiveCoreDataPtr and the 97 commands under their
-decorated names (no plain names); import from KERNEL32.dll and msvcrt.dll only (a MinGW build) or
-from KERNEL32.dll alone (a Visual Studio build with the static C runtime, told by the linker's Rich
-header); carry the table as string-table blocks 7..13 (language 1033) of raw ASCII rows cut by NUL
-bytes, with blocks 11..13 all NUL, read the same block by block and as one stream from the start of
-block 7; and carry a version resource naming the product, its description and VERSION.
-Standard library only; exits non-zero and names every problem found."""
+Checks a built DLL's machine, exports, imports (MinGW, or Visual Studio with the static C runtime
+when the linker's Rich header is there), the command table in string-table blocks 7..13 and the
+version resource. Exits non-zero and names every problem found."""
 import struct
 import sys
 
@@ -17,7 +11,7 @@ import sys
 class PE:
     def __init__(self, data):
         self.b = data
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        pe = self.u32(0x3C)
         if data[pe:pe + 4] != b"PE\0\0":
             raise ValueError("not a PE image")
         self.machine, nsections = struct.unpack_from("<HH", data, pe + 4)
@@ -26,15 +20,14 @@ class PE:
         self.magic = struct.unpack_from("<H", data, opt)[0]
         dirs = opt + (96 if self.magic == 0x10B else 112)
         self.dirs = [struct.unpack_from("<II", data, dirs + 8 * i) for i in range(16)]
-        self.sections = []
-        for i in range(nsections):
-            s = opt + opt_size + 40 * i
-            vsize, va, raw_size, raw_ptr = struct.unpack_from("<IIII", data, s + 8)
-            self.sections.append((va, max(vsize, raw_size), raw_ptr))
+        self.sections = [struct.unpack_from("<IIII", data, opt + opt_size + 40 * i + 8) for i in range(nsections)]
+
+    def u32(self, o):
+        return struct.unpack_from("<I", self.b, o)[0]
 
     def off(self, rva):
-        for va, size, raw in self.sections:
-            if va <= rva < va + size:
+        for vsize, va, raw_size, raw in self.sections:
+            if va <= rva < va + max(vsize, raw_size):
                 return raw + rva - va
         raise ValueError("address %#x outside every section" % rva)
 
@@ -43,23 +36,16 @@ class PE:
         return self.b[o:self.b.index(b"\0", o)].decode("latin-1")
 
     def exports(self):
-        rva = self.dirs[0][0]
-        if not rva:
+        if not self.dirs[0][0]:
             return []
-        e = self.off(rva)
-        count = struct.unpack_from("<I", self.b, e + 24)[0]
-        names = self.off(struct.unpack_from("<I", self.b, e + 32)[0])
-        return [self.cstr(struct.unpack_from("<I", self.b, names + 4 * i)[0]) for i in range(count)]
+        e = self.off(self.dirs[0][0])
+        names = self.off(self.u32(e + 32))
+        return [self.cstr(self.u32(names + 4 * i)) for i in range(self.u32(e + 24))]
 
     def imports(self):
-        rva = self.dirs[1][0]
-        out = []
-        o = self.off(rva) if rva else None
-        while o is not None:
-            name = struct.unpack_from("<I", self.b, o + 12)[0]
-            if not name:
-                break
-            out.append(self.cstr(name))
+        out, o = [], self.off(self.dirs[1][0]) if self.dirs[1][0] else None
+        while o is not None and self.u32(o + 12):
+            out.append(self.cstr(self.u32(o + 12)))
             o += 20
         return out
 
@@ -88,31 +74,17 @@ class PE:
 
 
 def version_strings(data):
-    """The fixed file version (a, b, c, d) and the StringFileInfo values of a VERSIONINFO resource."""
-    strings = {}
-
-    def node(o, end):
-        length, value_length, kind = struct.unpack_from("<HHH", data, o)
-        key_end = o + 6
-        while data[key_end:key_end + 2] != b"\0\0":
-            key_end += 2
-        key = data[o + 6:key_end].decode("utf-16-le")
-        value = (key_end + 2 + 3) & ~3
-        if kind == 1 and value_length:  # text: value_length counts characters, the NUL included
-            strings[key] = data[value:value + 2 * value_length].decode("utf-16-le").rstrip("\0")
-            child = (value + 2 * value_length + 3) & ~3
-        else:
-            child = (value + value_length + 3) & ~3
-        while child < min(o + length, end):
-            child = node(child, o + length)
-        return (o + length + 3) & ~3
-
-    root_value = (6 + len("VS_VERSION_INFO\0") * 2 + 3) & ~3
+    """The fixed file version (a, b, c, d) and the named text values of a VERSIONINFO resource."""
     fixed = ()
-    if struct.unpack_from("<I", data, root_value)[0] == 0xFEEF04BD:
-        ms, ls = struct.unpack_from("<II", data, root_value + 8)
+    at = data.find(struct.pack("<I", 0xFEEF04BD))
+    if at >= 0:
+        ms, ls = struct.unpack_from("<II", data, at + 8)
         fixed = (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
-    node(0, len(data))
+    text = data.decode("utf-16-le", "replace")  # every node is 4-byte aligned
+    strings = {}
+    for key in ("ProductName", "FileDescription", "FileVersion", "ProductVersion"):
+        if key + "\0" in text:  # the key, its NUL and padding, then the value up to its NUL
+            strings[key] = text.split(key + "\0", 1)[1].lstrip("\0").split("\0")[0]
     return fixed, strings
 
 
@@ -120,10 +92,10 @@ def rows_of(stream):
     return [p.decode("ascii") for p in stream.split(b"\0") if p]
 
 
-def check(dll_path, table_path, version=None):
+def check(dll_path, table_path, version):
     rows = [line.rstrip("\r\n") for line in open(table_path, encoding="ascii") if line.strip()]
     pe = PE(open(dll_path, "rb").read())
-    msvc = b"Rich" in pe.b[0x40:struct.unpack_from("<I", pe.b, 0x3C)[0]]
+    msvc = b"Rich" in pe.b[0x40:pe.u32(0x3C)]
     problems = []
     if (pe.machine, pe.magic) != (0x14C, 0x10B):
         problems.append("not a 32-bit x86 image")
@@ -141,21 +113,16 @@ def check(dll_path, table_path, version=None):
     else:
         _, _, o, n = versions[0]
         fixed, strings = version_strings(pe.b[o:o + n])
-        for key in ("ProductName", "FileDescription", "FileVersion", "ProductVersion"):
-            if not strings.get(key):
-                problems.append("the version resource has no %s" % key)
-        if not strings.get("ProductName", "").startswith("Xamovel"):
-            problems.append("product name %r" % strings.get("ProductName"))
-        if version:
-            parts = tuple(int(p) for p in version.split(".")) + (0,) * (4 - len(version.split(".")))
-            if strings.get("FileVersion") != version or strings.get("ProductVersion") != version or fixed != parts:
-                problems.append("version %r / %r / %s, expected %s" % (strings.get("FileVersion"),
-                                strings.get("ProductVersion"), fixed, version))
+        if not strings.get("ProductName", "").startswith("Xamovel") or not strings.get("FileDescription"):
+            problems.append("product name %r, description %r" % (strings.get("ProductName"),
+                                                                strings.get("FileDescription")))
+        parts = tuple(int(p) for p in (version + ".0.0.0").split(".")[:4])
+        if strings.get("FileVersion") != version or strings.get("ProductVersion") != version or fixed != parts:
+            problems.append("version %r / %r / %s, expected %s" % (strings.get("FileVersion"),
+                            strings.get("ProductVersion"), fixed, version))
     blocks = pe.resources(6)
-    if [b[0] for b in blocks] != list(range(7, 14)):
-        problems.append("string-table blocks %s" % [b[0] for b in blocks])
-    if any(b[1] != 1033 for b in blocks):
-        problems.append("a block is not language 1033")
+    if [b[:2] for b in blocks] != [(i, 1033) for i in range(7, 14)]:
+        problems.append("string-table blocks (id, language) %s" % [b[:2] for b in blocks])
     if blocks:
         by_block = b"".join(pe.b[o:o + n] for _, _, o, n in blocks)
         first = blocks[0][2]
@@ -176,6 +143,6 @@ def check(dll_path, table_path, version=None):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) not in (3, 4):
+    if len(sys.argv) != 4:
         sys.exit(__doc__)
     sys.exit(check(*sys.argv[1:]))

@@ -7,15 +7,9 @@
 
 using namespace fuzz;
 
-namespace {
-
-struct TrackState {
-  uint32_t count;
-  bool ascending;
-};
-
-std::vector<TrackState> State(const AnimData* anim) {
-  std::vector<TrackState> s;
+// Each track's key count and whether its times ascend.
+static std::vector<std::pair<uint32_t, bool>> State(const AnimData* anim) {
+  std::vector<std::pair<uint32_t, bool>> s;
   for (uint32_t l = 0; l < anim->limbCount; ++l) {
     const AnimTrack& t = anim->tracks[l];
     bool up = true;
@@ -25,77 +19,50 @@ std::vector<TrackState> State(const AnimData* anim) {
   return s;
 }
 
-// A limb or key number: mostly in range, sometimes one past it, sometimes anything.
-uint32_t Pick(Input& in, uint32_t count) {
-  const uint8_t c = in.U8();
-  if (c < 200) return count ? c % count : 0;
-  if (c < 230) return count;
-  return in.Time();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input in{data, size};
   uint32_t id = LoadAnim(MakeAnimFile(in, 4, 6));
   for (int steps = 0; in.More() && steps < 64; ++steps) {
     const AnimData* anim = AnimFromHandle(id);
-    const std::vector<TrackState> before = State(anim);
-    const uint32_t limb = Pick(in, anim->limbCount);
-    const uint32_t keys = limb < anim->limbCount ? anim->tracks[limb].keyCount : 0;
-    const uint32_t key = Pick(in, keys);
-    int32_t result = 0;
+    const auto before = State(anim);
+    const uint32_t limb = in.Pick(anim->limbCount);
+    const uint32_t key = in.Pick(limb < anim->limbCount ? anim->tracks[limb].keyCount : 0);
     int change = 0;  // the change of the limb's key count that the result calls for
     switch (in.Below(8)) {
-      case 0:
-        result = Xamo_AnimInsertKey(id, limb, in.Time());
+      case 0: {
+        const int32_t result = Xamo_AnimInsertKey(id, limb, in.Time());
         change = result > 0 ? 1 : result < 0 ? 0 : -9;  // -9: 0 is an insert at index 0 or a refusal
         break;
-      case 1:
-        result = Xamo_AnimDeleteKey(id, limb, key);
-        change = result == 0 ? -1 : 0;
-        break;
+      }
+      case 1: change = Xamo_AnimDeleteKey(id, limb, key) == 0 ? -1 : 0; break;
       case 2: Xamo_AnimModifyKeyRot(id, limb, key, in.Float(), in.Float(), in.Float()); break;
       case 3: Xamo_AnimModifyKeyPos(id, limb, key, in.Float(), in.Float(), in.Float()); break;
       case 4: Xamo_AnimModifyKeyScale(id, limb, key, in.Float(), in.Float(), in.Float()); break;
       case 5: {
         const uint32_t time = in.Time();
-        result = Xamo_AnimModifyKeyTime(id, limb, key, time);
+        const int32_t result = Xamo_AnimModifyKeyTime(id, limb, key, time);
         Check(result == 0 || result == -1, "retime gives 0 or -1");
         if (result == 0) Check(Xamo_AnimGetLimbKeyTime(id, limb, key) == time, "the key moved to its time");
         break;
       }
-      case 6: {
-        static double (*const kQueries[])(uint32_t, uint32_t, uint32_t) = {
-            Xamo_AnimGetKeyRotX, Xamo_AnimGetKeyRotY,   Xamo_AnimGetKeyRotZ,   Xamo_AnimGetKeyPosX,
-            Xamo_AnimGetKeyPosY, Xamo_AnimGetKeyPosZ,   Xamo_AnimGetKeyScaleX, Xamo_AnimGetKeyScaleY,
-            Xamo_AnimGetKeyScaleZ};
-        for (auto q : kQueries) q(id, limb, key);
+      case 6:  // keys and limbs that are not there
+        for (auto q : kKeyQueries) q(id, limb, key);
         Xamo_AnimGetLimbKeyTime(id, limb, key);
         Xamo_AnimSetPlaySpeed(id, in.Float());
         Xamo_AnimGetPlaySpeed(id);
         break;
-      }
-      default: {  // save and reload: the same keys
-        const std::vector<uint8_t> file = SaveAnim(id);
-        const uint32_t back = LoadAnim(file);
-        Check(SaveAnim(back) == file, "reload saves the same bytes");
-        Xamo_AnimDelete(id);
-        id = back;
-      }
+      default: id = Reload(id);
     }
-    anim = AnimFromHandle(id);
-    const std::vector<TrackState> after = State(anim);
+    const auto after = State(AnimFromHandle(id));
     Check(after.size() == before.size(), "no command changes the track count");
     for (uint32_t l = 0; l < after.size(); ++l) {
-      if (before[l].ascending) Check(after[l].ascending, "keys that ascended still ascend");
-      const int delta = static_cast<int>(after[l].count) - static_cast<int>(before[l].count);
+      if (before[l].second) Check(after[l].second, "keys that ascended still ascend");
+      const int delta = static_cast<int>(after[l].first) - static_cast<int>(before[l].first);
       if (l != limb) Check(delta == 0, "other tracks keep their keys");
       else if (change == -9) Check(delta == 0 || delta == 1, "an insert adds one key or none");
       else Check(delta == change, "the key count follows the result code");
-      Check(Xamo_AnimGetLimbKeys(id, l) == after[l].count, "key count query");
     }
-    Check(Xamo_AnimGetTotalFrames(id) == TotalFramesByRule(anim), "total frames follow the rule");
+    CheckCounts(id);
   }
   Xamo_AnimDelete(id);
   return 0;

@@ -1,6 +1,8 @@
 // The controller file loader on arbitrary bytes, onto objects whose limb count matches the file's
 // and onto one whose count does not; then updates, playback commands and queries on what loaded.
-#include "fuzz_oac_common.h"
+#include <string.h>
+
+#include "fuzz_support.h"
 
 using namespace fuzz;
 
@@ -12,9 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (magic <= 255 && size >= 4 + magic + 16) memcpy(&claimed, data + 4 + magic + 12, 4);
   const uint32_t n = claimed <= 24 ? claimed : claimed % 25;
   sObject* matching = subhost::MakeObject(1, n, size & 1 ? subhost::Generation::Current : subhost::Generation::Classic);
-  std::vector<int> parents(n);
-  for (uint32_t i = 0; i < n; ++i) parents[i] = static_cast<int>(i) - 1;  // a chain
-  subhost::LinkTree(matching, parents);
+  for (uint32_t i = 1; i < n; ++i) subhost::Link(matching, i - 1, i);  // a chain
   subhost::MakeObject(2, n + 1);
   static const std::string path = ScratchPath("file.oac"), saved = ScratchPath("saved.oac");
   WriteScratch(path, data, size);
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int steps = 0; steps < 12 && in.More(); ++steps) PlaybackCommand(in, oac, in.Below(n + 2), anim);
     Xamo_oacUpdate(oac, 16);
     Xamo_oacUpdate(oac, 0xFFFFFFFFu);
-    for (uint32_t l = 0; l <= n && l < 8; ++l) QueryEverything(oac, l, l + 1);
+    for (uint32_t l = 0; l <= n && l < 8; ++l) QueryController(oac, l, l + 1);
     Xamo_oacSave(oac, const_cast<char*>(saved.c_str()));
     const uint32_t again = Xamo_oacLoad(const_cast<char*>(saved.c_str()), obj);
     Check(again != 0, "a saved controller loads again");

@@ -18,15 +18,10 @@ std::vector<uint32_t> KeyCounts(uint32_t obj, uint32_t limbs) {
 
 // Loads a file the plug-in wrote and reads it through the animation commands.
 void ReadBack(const std::string& path) {
-  const uint32_t id = Xamo_AnimLoad(const_cast<char*>(path.c_str()));
-  const uint32_t limbs = Xamo_AnimGetTotalLimbs(id);
-  Xamo_AnimGetTotalFrames(id);
-  for (uint32_t l = 0; l < limbs && l < 16; ++l)
-    for (uint32_t k = 0; k < Xamo_AnimGetLimbKeys(id, l) && k < 8; ++k) {
-      Xamo_AnimGetKeyRotY(id, l, k);
-      Xamo_AnimGetKeyScaleX(id, l, k);
-    }
-  Xamo_AnimDelete(id);
+  if (const uint32_t id = Xamo_AnimLoad(const_cast<char*>(path.c_str()))) {
+    QueryAnim(id, 16);
+    Xamo_AnimDelete(id);
+  }
 }
 
 }  // namespace
@@ -38,16 +33,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AddObjectKeys(in, o);
   const uint32_t limbs = o->limbCount;
   static const std::string file = ScratchPath("objects.xamo"), saved = ScratchPath("objects.x");
+  char* const path = const_cast<char*>(file.c_str());
   for (int steps = 0; in.More() && steps < 24; ++steps) {
     const uint32_t obj = in.U8() < 240 ? 1 : in.Time();  // sometimes an object that is not there
     const uint32_t limb = in.U8() < 220 ? in.Below(limbs + 1) : in.Time();
     switch (in.Below(7)) {
       case 0:
-        Xamo_ObjExtractAnimation(obj, const_cast<char*>(file.c_str()), in.Time(), static_cast<int32_t>(in.Time()));
+        Xamo_ObjExtractAnimation(obj, path, in.Time(), static_cast<int32_t>(in.Time()));
         ReadBack(file);
         break;
       case 1:
-        Xamo_ObjMakeNewAnimation(obj, const_cast<char*>(file.c_str()));
+        Xamo_ObjMakeNewAnimation(obj, path);
         ReadBack(file);
         break;
       case 2: {

@@ -1,7 +1,5 @@
-// What the fuzz targets share: reading values from the fuzzer's bytes (biased toward the edges:
-// times past 2^31 and 0xFFFFFFFF, NaN, infinities, -0, 1e30), a fresh substitute host per input,
-// host objects with odd limb trees and keys, animations built through the file loader, and checks
-// that stop the fuzzer with a message when the plug-in breaks a promise.
+// What the fuzz targets share: edge-biased values from the fuzzer's bytes, substitute-host objects,
+// animations through the file loader, controller drivers, and the checks on broken promises.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -23,39 +21,40 @@ struct Input {
   uint8_t U8();
   uint32_t U32();
   uint32_t Below(uint32_t bound);  // 0 .. bound - 1 (0 for a bound of 0)
+  uint32_t Pick(uint32_t count);   // mostly below count, sometimes count itself, sometimes anything
   uint32_t Time();                 // a key time, count or millisecond value, often an edge case
-  float Float();                   // a float, often NaN, an infinity, -0, huge or negative
+  float Float();                   // often NaN, an infinity, -0, huge or negative
   std::string Text(size_t most);   // up to `most` bytes, any value but NUL
 };
 
-// Stops the fuzzer (abort) with the message when `ok` is false.
-void Check(bool ok, const char* what);
+void Check(bool ok, const char* what);  // aborts with the message unless ok
+void FreshHost();                       // every record of the previous input is gone
 
-// A fresh substitute host, handed to the plug-in; every record of the previous input is gone.
-void FreshHost();
-
-// Object `number` with 0..maxLimbs limbs from the input: either generation, a tree from a parent
-// table, and with `damage` also broken links (loops, self-links, a limb outside the table, wrong
-// index fields), odd names and total frames.
+// Object `number`, 0..maxLimbs limbs of either generation in a tree; with `damage` also loops,
+// self-links, a limb outside the table, wrong index fields and odd names.
 sObject* MakeObject(Input& in, uint32_t number, uint32_t maxLimbs, bool damage);
-// The object's own animation data: records for some limbs, keys of every kind with odd times and
-// values, and total frames to match (greater than 0 only when a record is there).
+// The object's own keys of every kind on some limbs, and total frames (above 0 only with keys).
 void AddObjectKeys(Input& in, sObject* obj);
 
-// An animation file image from the input: up to maxTracks tracks of up to maxKeys keys, times
-// ascending or not, matrices with odd values.
+// An animation file image: up to maxTracks tracks of up to maxKeys keys, ascending or not.
 std::vector<uint8_t> MakeAnimFile(Input& in, uint32_t maxTracks, uint32_t maxKeys);
-// Loads an image as the plug-in does and registers it: the AnimID.
-uint32_t LoadAnim(const std::vector<uint8_t>& file);
-// The animation's file image as the save command lays it out.
-std::vector<uint8_t> SaveAnim(uint32_t animId);
+uint32_t LoadAnim(const std::vector<uint8_t>& file);  // parsed and registered: the AnimID
+std::vector<uint8_t> SaveAnim(uint32_t animId);       // as the save command lays it out
+// Saves, loads back (same keys bit for bit, same saved bytes), deletes the original: the new AnimID.
+uint32_t Reload(uint32_t animId);
 
-// The total-frames rule, computed here on its own (largest time among tracks 1.., keys 1..), as
-// the total-frames query gives it: held as a float, then whole frames (2^32 - 1 at most). Checks
-// that the animation holds that float.
-uint32_t TotalFramesByRule(const AnimData* anim);
+// Limb and key count queries (one past the last limb too) and total frames by the rule, as held.
+void CheckCounts(uint32_t animId);
+// CheckCounts, then every query on every limb and key up to `most` (one past too); key times as held.
+void QueryAnim(uint32_t animId, uint32_t most = UINT32_MAX);
+extern double (*const kKeyQueries[9])(uint32_t, uint32_t, uint32_t);  // every per-key value query
 
-// A scratch file path of this process (in memory where /dev/shm exists).
+// One controller playback or setting command on a limb, its arguments from the input.
+void PlaybackCommand(Input& in, uint32_t oac, uint32_t limb, uint32_t anim);
+// Every controller query on one limb, and the controller-wide ones.
+void QueryController(uint32_t oac, uint32_t limb, uint32_t other);
+
+// A scratch file path of this process (in memory where /dev/shm exists), removed at exit.
 std::string ScratchPath(const char* name);
 void WriteScratch(const std::string& path, const uint8_t* data, size_t size);
 

@@ -4,6 +4,7 @@
 import math, struct
 
 def u32(v): return struct.pack('<I', v & 0xFFFFFFFF)
+def u32s(vs): return b''.join(u32(v) for v in vs)
 def mat(m): return struct.pack('<16f', *m)
 
 I = [1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1]
@@ -21,30 +22,21 @@ def anim(tracks, total, end=723):
 
 good = anim([[(0, I), (10, I), (50, I)],
              [(0, I), (20, ROT_Y30_T123), (40, SCALE_234)]], 40.0)
-assert len(good) == 36 + 68 * 2 * 4
 open('good.xam', 'wb').write(good)
 open('truncated.xam', 'wb').write(good[:300])
 open('extra.xam', 'wb').write(good + b'\0' * 8)
 open('unordered.xam', 'wb').write(anim([[(0, I), (10, I)], [(0, I), (40, I), (20, I)]], 40.0))
-over = bytearray(good)
-over[32 + 68 * 4 + 64:32 + 68 * 4 + 68] = u32(1000)     # track 1 claims 1000 keys
-open('overcount.xam', 'wb').write(bytes(over))
+open('overcount.xam', 'wb').write(good[:32 + 68 * 4 + 64] + u32(1000) + good[32 + 68 * 4 + 68:])  # track 1: 1000 keys
 open('notxam.bin', 'wb').write(b'This is not an animation file.\n')
 
-def oac(n, model, order, parents, flags, active, refs):
-    b = u32(6) + b'OACOBJ' + u32(1000) + u32(0) + u32(0) + u32(n) + u32(model)
-    b += b''.join(u32(v) for v in order)
-    for i in range(n):
-        b += u32(parents[i]) + b''.join(u32(v) for v in flags[i])
-    b += b''.join(u32(v) for v in active) + b''.join(u32(v) for v in refs)
-    return b
+# Three limbs in the given update order: 1 under 0, 2 under 1; limb 1 inactive, limb 2 writes nowhere.
+def oac(order):
+    limbs = u32s([0, 0,0,0,  0, 0,0,1,  1, 0,0,0])  # parent, then child flags, of each limb
+    return u32(6) + b'OACOBJ' + u32s([1000, 0, 0, 3, 0] + order) + limbs + u32s([1,0,1, 0,1,-1])
 
-# Three limbs: 1 under 0, 2 under 1; limb 1 inactive, limb 2 writes nowhere.
-flags = [[0,0,0], [0,0,1], [0,0,0]]
-g = oac(3, 0, [0,1,2], [0,0,1], flags, [1,0,1], [0,1,-1])
-assert len(g) == 114
+g = oac([0,1,2])
 open('good.oac', 'wb').write(g)
-open('badorder.oac', 'wb').write(oac(3, 0, [0,2,1], [0,0,1], flags, [1,0,1], [0,1,-1]))
+open('badorder.oac', 'wb').write(oac([0,2,1]))
 
 # Key times near 2^32: the total frames round up to 2^32 as a float.
 open('late.xam', 'wb').write(anim([[(0, I), (1, I)], [(0, I), (0xFFFFFF80, I), (0xFFFFFFFF, I)]], 4294967296.0))
