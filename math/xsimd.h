@@ -109,28 +109,36 @@ inline __m128 SeriesSum(__m128 u2, __m128 y, const float* k, const float* v, int
   return sum;
 }
 
-// sin(u theta) / sin(theta) lane by lane, for cos(theta) = x in [0, 1] and u in [0, 1]; about 2e-7
-// from the true value. The near form serves when every lane is near.
-inline __m128 SlerpWeight(__m128 x, __m128 u) {
+// sin(u theta) / sin(theta) lane by lane for two sets of u (ua into *wa, ub into *wb), for
+// cos(theta) = x in [0, 1] and u in [0, 1]; about 2e-7 from the true values. The near form serves
+// when every lane is near; the far form's square root and division are shared by both sets.
+inline void SlerpWeight(__m128 x, __m128 ua, const __m128& ub, __m128* wa, __m128* wb) {
   const __m128 one = _mm_set1_ps(1.0f);
   if (_mm_movemask_ps(_mm_cmpge_ps(x, _mm_set1_ps(0.9f))) == 0xF) {
     // Nearby quaternions (theta up to 26 degrees, as between the keys of any real motion): the
     // series in cos(theta) - 1 itself.
-    return _mm_mul_ps(u, SeriesSum(_mm_mul_ps(u, u), _mm_sub_ps(x, one), kNearK, kNearV, 4));
+    const __m128 y = _mm_sub_ps(x, one);
+    *wa = _mm_mul_ps(ua, SeriesSum(_mm_mul_ps(ua, ua), y, kNearK, kNearV, 4));
+    *wb = _mm_mul_ps(ub, SeriesSum(_mm_mul_ps(ub, ub), y, kNearK, kNearV, 4));
+    return;
   }
   // Otherwise the half angle phi = theta / 2 keeps the series short:
   // sin(u theta) / sin(theta) = sin(2u phi) / sin(phi) / (2 cos(phi)), cos(phi) = sqrt((1 + x) / 2).
   const __m128 half = _mm_set1_ps(0.5f);
   const __m128 c = _mm_sqrt_ps(_mm_add_ps(half, _mm_mul_ps(half, x)));
-  const __m128 u2 = _mm_add_ps(u, u);
-  const __m128 sum = SeriesSum(_mm_mul_ps(u2, u2), _mm_sub_ps(c, one), kFarK, kFarV, 6);
-  return _mm_mul_ps(_mm_mul_ps(u, sum), _mm_div_ps(one, c));
+  const __m128 y = _mm_sub_ps(c, one), inv = _mm_div_ps(one, c);
+  const __m128 ua2 = _mm_add_ps(ua, ua), ub2 = _mm_add_ps(ub, ub);
+  *wa = _mm_mul_ps(_mm_mul_ps(ua, SeriesSum(_mm_mul_ps(ua2, ua2), y, kFarK, kFarV, 6)), inv);
+  *wb = _mm_mul_ps(_mm_mul_ps(ub, SeriesSum(_mm_mul_ps(ub2, ub2), y, kFarK, kFarV, 6)), inv);
 }
 
 // Both weights of a slerp, lane 0 for a and lane 1 for b: sin((1 - t) theta) / sin(theta) and
 // sin(t theta) / sin(theta), cos(theta) = x in [0, 1].
 inline __m128 SlerpWeightLanes(float x, float t) {
-  return SlerpWeight(_mm_set1_ps(x), _mm_setr_ps(1.0f - t, t, 0.0f, 0.0f));
+  const __m128 xs = _mm_set1_ps(x);
+  __m128 wa, wb;
+  SlerpWeight(xs, _mm_set1_ps(1.0f - t), _mm_set1_ps(t), &wa, &wb);
+  return _mm_unpacklo_ps(wa, wb);
 }
 
 // x*x' + y*y' + z*z' + w*w', summed left to right, in lane 0.
@@ -212,8 +220,9 @@ inline void BlendPoses4(const PoseJob* j, bool withMove) {
   // The shorter arc: b turned round where the dot is negative; a dot above 1 (or NaN) counts as 1.
   const __m128 flip = _mm_and_ps(_mm_cmplt_ps(dot, zero), _mm_set1_ps(-0.0f));
   dot = _mm_min_ps(_mm_xor_ps(dot, flip), one);
-  const __m128 wa = SlerpWeight(dot, _mm_sub_ps(one, s));
-  const __m128 wb = _mm_xor_ps(SlerpWeight(dot, s), flip);
+  __m128 wa, wb;
+  SlerpWeight(dot, _mm_sub_ps(one, s), s, &wa, &wb);
+  wb = _mm_xor_ps(wb, flip);
   __m128 x = _mm_add_ps(_mm_mul_ps(wa, ax), _mm_mul_ps(wb, bx));
   __m128 y = _mm_add_ps(_mm_mul_ps(wa, ay), _mm_mul_ps(wb, by));
   __m128 z = _mm_add_ps(_mm_mul_ps(wa, az), _mm_mul_ps(wb, bz));
