@@ -98,6 +98,7 @@ struct OacData {
   uint32_t orderState;          // kOrderUnknown until the update has looked at updateOrder
   uint8_t* orderMarks;          // [limbCount] all 0: room to mark limbs while looking
   uint32_t* visit;              // [limbCount] room for the limbs the running update processes
+  uint32_t* blending;           // [limbCount] room for those of them whose transition it blends
 };
 enum : uint32_t { kOrderUnknown = 0, kOrderDistinct = 1, kOrderRepeats = 2 };
 

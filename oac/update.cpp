@@ -206,7 +206,8 @@ struct PoseBatch {
 // First stage of a limb: advances its play frame and samples the play pose into playPose[l]; for
 // a running transition, advances its frame and time and samples its pose into transPose[l]. Works
 // on limb l's own records only.
-XAMO_INLINE void AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step, PoseBatch* batch) {
+// Returns whether the limb's transition is blended in this update.
+XAMO_INLINE bool AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step, PoseBatch* batch) {
   OacLimbPlay& play = c->limbPlay[l];
   const AnimData* playAnim = c->playAnim[l];
   KeyBlend kb;
@@ -224,7 +225,9 @@ XAMO_INLINE void AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step, PoseB
     tr.interpol = step->Factor(tr.timeUsed, tr.totalTime);
     Pose* out = &c->transPose[l];
     if (SampleKeys(out, &transAnim->tracks[l], tr.currentFrame, tr.speed, &tr.keyHint, &kb)) batch->AddKeys(kb, out);
+    return true;
   }
+  return false;
 }
 
 // Second stage of a limb in a transition: blends the sampled transition pose T into the play pose
@@ -299,12 +302,13 @@ bool OrderIsDistinct(OacData* c) {
 // Third stage of a limb: hands a transition completed in this update over to the play record,
 // then writes F = P x U (P the blend or the play pose, U the limb transform) into
 // localMatrices[l] and into the animMatrix of the host limb that l refers to.
-XAMO_INLINE void WriteStage(OacData* c, uint32_t l, sObject* o) {
+// `blended`: the limb's transition was blended in this update.
+XAMO_INLINE void WriteStage(OacData* c, uint32_t l, sObject* o, bool blended) {
   sLimb* limb = HostLimb(o, l);
   const Pose* pose = &c->playPose[l];
   OacLimbTrans& tr = c->limbTrans[l];
   if (tr.active) {
-    if (BlendingAnim(c, l)) {
+    if (blended) {
       pose = &c->blendPose[l];
       if (tr.timeUsed == tr.totalTime) {
         TakeOverRange(c, l);
@@ -332,14 +336,21 @@ XAMO_INLINE void WriteStage(OacData* c, uint32_t l, sObject* o) {
 // limb's records only, so each stage runs over all the limbs before the next: the slerps go four
 // limbs at a time, and the host limbs are still written in update order (two limbs sharing a
 // reference: the later one wins).
-void RunStages(OacData* c, const uint32_t* visit, uint32_t count, sObject* o, FrameStep* step) {
+// The limbs that blend are listed in the first stage (in `blending`, room for count entries), so
+// the later stages do not ask again.
+void RunStages(OacData* c, const uint32_t* visit, uint32_t count, sObject* o, FrameStep* step, uint32_t* blending) {
   PoseBatch batch;
-  for (uint32_t i = 0; i < count; ++i) AdvanceAndSample(c, visit[i], step, &batch);
-  batch.Flush();
+  uint32_t blends = 0;
   for (uint32_t i = 0; i < count; ++i)
-    if (BlendingAnim(c, visit[i])) BlendStage(c, visit[i], HostLimb(o, visit[i]), &batch);
+    if (AdvanceAndSample(c, visit[i], step, &batch)) blending[blends++] = visit[i];
   batch.Flush();
-  for (uint32_t i = 0; i < count; ++i) WriteStage(c, visit[i], o);
+  for (uint32_t b = 0; b < blends; ++b) BlendStage(c, blending[b], HostLimb(o, blending[b]), &batch);
+  batch.Flush();
+  for (uint32_t i = 0, b = 0; i < count; ++i) {
+    const bool blended = b < blends && blending[b] == visit[i];
+    b += blended;
+    WriteStage(c, visit[i], o, blended);
+  }
 }
 
 }  // namespace
@@ -355,10 +366,10 @@ void OacUpdate(OacData* c, uint32_t time) {
     if (Processed(c, c->updateOrder[i], n, hostCount)) visit[count++] = c->updateOrder[i];
   FrameStep step(time);
   if (OrderIsDistinct(c)) {
-    RunStages(c, visit, count, o, &step);
+    RunStages(c, visit, count, o, &step, c->blending);
   } else {
     // A limb visited twice sees its own first visit: the stages run limb by limb.
-    for (uint32_t i = 0; i < count; ++i) RunStages(c, visit + i, 1, o, &step);
+    for (uint32_t i = 0; i < count; ++i) RunStages(c, visit + i, 1, o, &step, c->blending);
   }
   if (count > 0) {
     HostMarkLimbsChanged(c->object);
