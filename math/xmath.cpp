@@ -133,13 +133,6 @@ void QuatFromMatrix(Quat* out, const Mat4& mat) {
 
 void MatFromQuat(Mat4* out, const Quat& q) { xsimd::RotationMove(out->m, _mm_loadu_ps(&q.x), _mm_setr_ps(0, 0, 0, 1)); }
 
-void SlerpWeights(float x, float t, float* wa, float* wb) {
-  float w[4];
-  _mm_storeu_ps(w, xsimd::SlerpWeightLanes(x, t));
-  *wa = w[0];
-  *wb = w[1];
-}
-
 void QuatSlerp(Quat* out, const Quat& a, const Quat& b, float t) {
   _mm_storeu_ps(&out->x, xsimd::Slerp(_mm_loadu_ps(&a.x), _mm_loadu_ps(&b.x), t));
 }

@@ -42,8 +42,6 @@ void MatFromQuat(Mat4* out, const Quat& q);
 // as 1 when larger, as for the quaternions of scaled matrices). The weights come from a series
 // accurate to about 2e-7 for t in [0, 1]: no acos or sin, and no special case near theta = 0.
 void QuatSlerp(Quat* out, const Quat& a, const Quat& b, float t);
-// The two weights of QuatSlerp for cos(theta) = x in [0, 1].
-void SlerpWeights(float x, float t, float* wa, float* wb);
 // The inverse rotation: conjugate divided by the squared norm.
 void QuatInverse(Quat* out, const Quat& q);
 

@@ -173,9 +173,10 @@ uint32_t OacLimbBound(const OacData* c) {
   return live < c->limbCount ? live : c->limbCount;
 }
 
-void OacSetLimbSpeed(OacData* c, uint32_t limb, float speed, int32_t exChild, bool trans) {
+bool OacSetLimbSpeed(OacData* c, uint32_t limb, float speed, int32_t exChild, bool trans) {
   const uint32_t n = OacLimbBound(c);
-  if (limb >= n || n < 2) return;
+  if (limb >= n) return false;
+  if (n < 2) return true;
   const sObject* o = c->object.rec;
   const uint32_t hostCount = o->limbCount;
   uint32_t* parents = AllocArray<uint32_t>(hostCount);
@@ -186,6 +187,7 @@ void OacSetLimbSpeed(OacData* c, uint32_t limb, float speed, int32_t exChild, bo
     else c->limbPlay[i].speed = speed;
   }
   free(parents);
+  return true;
 }
 
 void OacGlobalMatrix(const OacData* c, uint32_t limb, Mat4* out) {
@@ -224,8 +226,8 @@ void ClearTranslation(Mat4* m) { m->m[12] = m->m[13] = m->m[14] = 0.0f; }
 
 }  // namespace
 
-void OacGlobalRotateLimb(OacData* c, uint32_t limb, float x, float y, float z) {
-  if (!OacLimbValid(c, limb)) return;
+bool OacGlobalRotateLimb(OacData* c, uint32_t limb, float x, float y, float z) {
+  if (!OacLimbValid(c, limb)) return false;
   const sObject* o = c->object.rec;
   uint32_t p = c->limbLinks[limb].parent;
   if (p >= o->limbCount) p = 0;  // a loaded file may name any number
@@ -238,11 +240,12 @@ void OacGlobalRotateLimb(OacData* c, uint32_t limb, float x, float y, float z) {
   ClearTranslation(&q);
   MatMultiply(&r, r, q);
   PoseFromMatrix(&c->playPose[limb], r);
+  return true;
 }
 
-void HostGlobalRotateLimb(const HostObject& obj, uint32_t limb, float x, float y, float z) {
+bool HostGlobalRotateLimb(const HostObject& obj, uint32_t limb, float x, float y, float z) {
   const sObject* o = obj.rec;
-  if (limb >= o->limbCount) return;
+  if (limb >= o->limbCount) return false;
   const uint32_t p = FindLimbParent(o, limb);
   Mat4 r, q;
   GlobalRotation(&r, x, y, z);
@@ -252,4 +255,5 @@ void HostGlobalRotateLimb(const HostObject& obj, uint32_t limb, float x, float y
   MatMultiply(AsMat4(HostLimb(o, limb)->animMatrix), q, r);
   HostMarkLimbsChanged(obj);
   HostMarkBoundsChanged(obj);
+  return true;
 }

@@ -119,12 +119,21 @@ uint32_t OacLimbBound(const OacData* c);
 inline bool OacLimbValid(const OacData* c, uint32_t limb) { return limb < OacLimbBound(c); }
 
 // --- Playback (limb must be valid and below each animation's limbCount, else nothing) ----------
-void OacSetFrame(OacData* c, uint32_t limb, uint32_t animId, float frame, int32_t exChild);
-void OacPlayAnim(OacData* c, uint32_t limb, uint32_t animId, float start, float current, float end,
+// Why a playback command on `limb` with `animId` would do nothing, or kPlaybackOk; *anim gets the
+// animation (null for a dead handle). The commands below refuse exactly these cases, returning false.
+enum PlaybackCheck : uint32_t {
+  kPlaybackOk = 0,
+  kPlaybackNoAnimation,          // animId names no live animation
+  kPlaybackLimbBeyondObject,     // limb is not below OacLimbBound
+  kPlaybackLimbBeyondAnimation,  // limb is not below the animation's limbCount
+};
+PlaybackCheck OacCheckPlayback(const OacData* c, uint32_t limb, uint32_t animId, const AnimData** anim);
+bool OacSetFrame(OacData* c, uint32_t limb, uint32_t animId, float frame, int32_t exChild);
+bool OacPlayAnim(OacData* c, uint32_t limb, uint32_t animId, float start, float current, float end,
                  int32_t loop, int32_t exChild);
-void OacAnimTransition(OacData* c, uint32_t limb, uint32_t animId, float start, float current, float end,
+bool OacAnimTransition(OacData* c, uint32_t limb, uint32_t animId, float start, float current, float end,
                        uint32_t transTime, int32_t loop, int32_t exChild);
-void OacSetInterpolFrame(OacData* c, uint32_t limb, uint32_t animIdA, float frameA, uint32_t animIdB,
+bool OacSetInterpolFrame(OacData* c, uint32_t limb, uint32_t animIdA, float frameA, uint32_t animIdB,
                          float frameB, float interpol, int32_t exChild);
 
 // Truncation toward zero to a 64-bit integer, its low 32 bits (0 for NaN and out-of-range values).
@@ -136,13 +145,14 @@ void OacUpdate(OacData* c, uint32_t time);
 // --- Settings and queries ----------------------------------------------------------------------
 // Sets the play (trans = false) or transition speed of `limb` and, unless exChild, its descendants
 // in the host object's tree as it stands now. Limb 0 changes nothing.
-void OacSetLimbSpeed(OacData* c, uint32_t limb, float speed, int32_t exChild, bool trans);
+// False (nothing changed) when limb is not valid.
+bool OacSetLimbSpeed(OacData* c, uint32_t limb, float speed, int32_t exChild, bool trans);
 // Object-space matrix of a limb: F(L) x localMatrix(L) x global(parent of L) on the host's tree.
 void OacGlobalMatrix(const OacData* c, uint32_t limb, Mat4* out);
 // Turns limb to the global angles (degrees) as its held pose, cancelling its parent's rotation.
-void OacGlobalRotateLimb(OacData* c, uint32_t limb, float x, float y, float z);
+bool OacGlobalRotateLimb(OacData* c, uint32_t limb, float x, float y, float z);  // false: limb not valid
 // The same on a host object directly: writes the limb's animMatrix and the three change flags.
-void HostGlobalRotateLimb(const HostObject& obj, uint32_t limb, float x, float y, float z);
+bool HostGlobalRotateLimb(const HostObject& obj, uint32_t limb, float x, float y, float z);  // likewise
 
 // --- Controller file ("OACOBJ") ----------------------------------------------------------------
 // Bytes of a controller's file; the cursor-and-counter convention of plugin/filebuf.h.

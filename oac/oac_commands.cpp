@@ -6,20 +6,17 @@
 
 namespace {
 
-// Logs why a playback command on `limb` with `animId` will do nothing, when it will; true then.
-// The controller core decides the refusal itself and is called either way; this asks the same
-// questions, only while the log may be on.
+// Logs why the controller refused a playback command on `limb` with `animId`; true when that
+// animation was the reason (so a command with two animations can tell which).
 bool ExplainPlayback(const char* command, const OacData* c, uint32_t limb, uint32_t animId) {
-  if (!DebugLogMayBeOn()) return false;
-  const AnimData* a = AnimFromHandle(animId);
-  if (!a) {
-    DebugLogNoHandle(command, "animation", animId);
-    return true;
+  const AnimData* a;
+  switch (OacCheckPlayback(c, limb, animId, &a)) {
+    case kPlaybackOk: return false;
+    case kPlaybackNoAnimation: DebugLogNoHandle(command, "animation", animId); return true;
+    case kPlaybackLimbBeyondObject: DebugLogLimbBeyond(command, "limb", limb, "object", OacLimbBound(c)); return true;
+    case kPlaybackLimbBeyondAnimation: DebugLogLimbBeyond(command, "limb", limb, "animation", a->limbCount); return true;
   }
-  if (DebugLogIfLimbInvalid(command, c, limb)) return true;
-  if (limb < a->limbCount) return false;
-  DebugLogLimbBeyond(command, "limb", limb, "animation", a->limbCount);
-  return true;
+  return false;
 }
 
 }  // namespace
@@ -48,32 +45,31 @@ uint32_t Xamo_oacGetObjectID(uint32_t oacId) {
 void Xamo_oacSetFrame(uint32_t oacId, uint32_t limb, uint32_t animId, float frame, int32_t exChild) {
   OacData* c = CommandController(__func__, oacId);
   if (!c) return;
-  ExplainPlayback(__func__, c, limb, animId);
-  OacSetFrame(c, limb, animId, frame, exChild);
+  if (!OacSetFrame(c, limb, animId, frame, exChild)) ExplainPlayback(__func__, c, limb, animId);
 }
 
 void Xamo_oacPlayAnim(uint32_t oacId, uint32_t limb, uint32_t animId, float start, float current, float end,
                       int32_t loop, int32_t exChild) {
   OacData* c = CommandController(__func__, oacId);
   if (!c) return;
-  ExplainPlayback(__func__, c, limb, animId);
-  OacPlayAnim(c, limb, animId, start, current, end, loop, exChild);
+  if (!OacPlayAnim(c, limb, animId, start, current, end, loop, exChild)) ExplainPlayback(__func__, c, limb, animId);
 }
 
 void Xamo_oacAnimTransition(uint32_t oacId, uint32_t limb, uint32_t animId, float start, float current, float end,
                             uint32_t transTime, int32_t loop, int32_t exChild) {
   OacData* c = CommandController(__func__, oacId);
   if (!c) return;
-  ExplainPlayback(__func__, c, limb, animId);
-  OacAnimTransition(c, limb, animId, start, current, end, transTime, loop, exChild);
+  if (!OacAnimTransition(c, limb, animId, start, current, end, transTime, loop, exChild))
+    ExplainPlayback(__func__, c, limb, animId);
 }
 
 void Xamo_oacSetInterpolFrame(uint32_t oacId, uint32_t limb, uint32_t animIdA, float frameA, uint32_t animIdB,
                               float frameB, float interpol, int32_t exChild) {
   OacData* c = CommandController(__func__, oacId);
   if (!c) return;
-  if (!ExplainPlayback(__func__, c, limb, animIdA)) ExplainPlayback(__func__, c, limb, animIdB);
-  OacSetInterpolFrame(c, limb, animIdA, frameA, animIdB, frameB, interpol, exChild);
+  if (!OacSetInterpolFrame(c, limb, animIdA, frameA, animIdB, frameB, interpol, exChild) &&
+      !ExplainPlayback(__func__, c, limb, animIdA))
+    ExplainPlayback(__func__, c, limb, animIdB);
 }
 
 void Xamo_oacUpdate(uint32_t oacId, uint32_t time) {
@@ -83,15 +79,13 @@ void Xamo_oacUpdate(uint32_t oacId, uint32_t time) {
 void Xamo_oacGlobalRotateLimb(uint32_t oacId, uint32_t limb, float x, float y, float z) {
   OacData* c = CommandController(__func__, oacId);
   if (!c) return;
-  DebugLogIfLimbInvalid(__func__, c, limb);
-  OacGlobalRotateLimb(c, limb, x, y, z);
+  if (!OacGlobalRotateLimb(c, limb, x, y, z)) DebugLogLimbBeyond(__func__, "limb", limb, "object", OacLimbBound(c));
 }
 
 void Xamo_ObjGlobalRotateLimb(uint32_t objNo, uint32_t limb, float x, float y, float z) {
   HostObject obj;
   if (!CommandObject(__func__, objNo, &obj)) return;
-  if (DebugLogMayBeOn() && limb >= obj.rec->limbCount) DebugLogLimbBeyond(__func__, "limb", limb, "object", obj.rec->limbCount);
-  HostGlobalRotateLimb(obj, limb, x, y, z);
+  if (!HostGlobalRotateLimb(obj, limb, x, y, z)) DebugLogLimbBeyond(__func__, "limb", limb, "object", obj.rec->limbCount);
 }
 
 void Xamo_oacSave(uint32_t oacId, char* fileName) {

@@ -150,8 +150,7 @@ namespace {
 void SetSpeed(const char* command, uint32_t id, uint32_t limb, float speed, int32_t exChild, bool trans) {
   OacData* c = CommandController(command, id);
   if (!c) return;
-  DebugLogIfLimbInvalid(command, c, limb);
-  OacSetLimbSpeed(c, limb, speed, exChild, trans);
+  if (!OacSetLimbSpeed(c, limb, speed, exChild, trans)) DebugLogLimbBeyond(command, "limb", limb, "object", OacLimbBound(c));
 }
 }  // namespace
 

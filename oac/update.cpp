@@ -126,7 +126,8 @@ const Mat4& LocalInverse(OacLocalCache* k) {
   return k->inverse;
 }
 
-// The same blend with the products written out, for poses or a localMatrix with scale or a mirror.
+// The blend of BlendStage with the products and M's inverse written out, for poses or a localMatrix
+// with scale or a mirror.
 void MatrixBlend(Pose* out, const Pose& p, const Pose& t, float s, bool modelOne, OacLocalCache* k) {
   const Mat4& m = k->m;
   const Mat4& inv = LocalInverse(k);
@@ -379,6 +380,13 @@ void OacUpdate(OacData* c, uint32_t time) {
 
 // --- Playback commands -----------------------------------------------------------------------------
 
+PlaybackCheck OacCheckPlayback(const OacData* c, uint32_t limb, uint32_t animId, const AnimData** anim) {
+  const AnimData* a = *anim = AnimFromHandle(animId);
+  if (!a) return kPlaybackNoAnimation;
+  if (!OacLimbValid(c, limb)) return kPlaybackLimbBeyondObject;
+  return limb < a->limbCount ? kPlaybackOk : kPlaybackLimbBeyondAnimation;
+}
+
 namespace {
 
 // Time of the last matrix key of a limb's track; 0 for a track without keys.
@@ -389,11 +397,10 @@ float LastKeyTime(const AnimData* anim, uint32_t limb) {
 
 float Clamp(float frame, float last) { return frame > last ? last : frame; }
 
-// The animation of a playback command, or null when the handle is dead or the limb is out of range
-// for the controller or the animation.
-const AnimData* GuardedAnim(OacData* c, uint32_t limb, uint32_t animId) {
-  const AnimData* a = AnimFromHandle(animId);
-  return a && OacLimbValid(c, limb) && limb < a->limbCount ? a : nullptr;
+// The animation of a playback command, or null when OacCheckPlayback refuses it.
+const AnimData* GuardedAnim(const OacData* c, uint32_t limb, uint32_t animId) {
+  const AnimData* a;
+  return OacCheckPlayback(c, limb, animId, &a) == kPlaybackOk ? a : nullptr;
 }
 
 bool Selected(const OacData* c, uint32_t limb, uint32_t i, int32_t exChild) {
@@ -431,36 +438,38 @@ void FillRange(Rec* r, uint32_t animId, const AnimData* a, float start, float cu
 
 }  // namespace
 
-void OacSetFrame(OacData* c, uint32_t limb, uint32_t animId, float frame, int32_t exChild) {
+bool OacSetFrame(OacData* c, uint32_t limb, uint32_t animId, float frame, int32_t exChild) {
   float last;
   const AnimData* a = BeginPlayback(c, limb, animId, &last);
-  if (!a) return;
+  if (!a) return false;
   const float f = Clamp(frame, last);
   for (uint32_t i = 1; i < SelectionBound(c, a); ++i) {
     if (!Selected(c, limb, i, exChild)) continue;
     FillRange(&c->limbPlay[i], animId, a, f, f, f, 0);
     c->playAnim[i] = a;
   }
+  return true;
 }
 
-void OacPlayAnim(OacData* c, uint32_t limb, uint32_t animId, float start, float current, float end,
+bool OacPlayAnim(OacData* c, uint32_t limb, uint32_t animId, float start, float current, float end,
                  int32_t loop, int32_t exChild) {
   float last;
   const AnimData* a = BeginPlayback(c, limb, animId, &last);
-  if (!a) return;
+  if (!a) return false;
   for (uint32_t i = 1; i < SelectionBound(c, a); ++i) {
     if (!Selected(c, limb, i, exChild)) continue;
     FillRange(&c->limbPlay[i], animId, a, Clamp(start, last), Clamp(current, last), OpenEnd(a, i, Clamp(end, last)),
               loop);
     c->playAnim[i] = a;
   }
+  return true;
 }
 
-void OacAnimTransition(OacData* c, uint32_t limb, uint32_t animId, float start, float current, float end,
+bool OacAnimTransition(OacData* c, uint32_t limb, uint32_t animId, float start, float current, float end,
                        uint32_t transTime, int32_t loop, int32_t exChild) {
   float last;
   const AnimData* a = BeginPlayback(c, limb, animId, &last);
-  if (!a) return;
+  if (!a) return false;
   for (uint32_t i = 1; i < SelectionBound(c, a); ++i) {
     if (!Selected(c, limb, i, exChild)) continue;
     OacLimbTrans& tr = c->limbTrans[i];
@@ -481,6 +490,7 @@ void OacAnimTransition(OacData* c, uint32_t limb, uint32_t animId, float start, 
     c->transAnim[i] = a;
   }
   OacUpdate(c, 0);
+  return true;
 }
 
 uint32_t TruncLow32(double v) {
@@ -488,12 +498,12 @@ uint32_t TruncLow32(double v) {
   return static_cast<uint32_t>(static_cast<int64_t>(v));
 }
 
-void OacSetInterpolFrame(OacData* c, uint32_t limb, uint32_t animIdA, float frameA, uint32_t animIdB,
+bool OacSetInterpolFrame(OacData* c, uint32_t limb, uint32_t animIdA, float frameA, uint32_t animIdB,
                          float frameB, float interpol, int32_t exChild) {
   RefreshAnims(c);
   const AnimData* a = GuardedAnim(c, limb, animIdA);
   const AnimData* b = GuardedAnim(c, limb, animIdB);
-  if (!a || !b) return;
+  if (!a || !b) return false;
   const float fa = Clamp(frameA, LastKeyTime(a, limb));
   const float fb = Clamp(frameB, LastKeyTime(b, limb));
   const uint32_t used = TruncLow32(interpol * 1000.0);
@@ -514,4 +524,5 @@ void OacSetInterpolFrame(OacData* c, uint32_t limb, uint32_t animIdA, float fram
     play.active = 0;
     tr.active = 0;
   }
+  return true;
 }

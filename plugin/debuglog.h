@@ -17,8 +17,11 @@
 
 #include "plugin/host.h"
 
-#if defined(__GNUC__)
+// printf-style checking of format strings (gnu_printf knows %zu on MinGW too; clang says printf).
+#if defined(__clang__)
 #define XAMO_PRINTF(f, a) __attribute__((format(printf, f, a)))
+#elif defined(__GNUC__)
+#define XAMO_PRINTF(f, a) __attribute__((format(gnu_printf, f, a)))
 #else
 #define XAMO_PRINTF(f, a)
 #endif

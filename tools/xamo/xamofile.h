@@ -10,13 +10,7 @@
 #include <vector>
 
 #include "math/xmath.h"
-
-// printf-style checking of format strings (gnu_printf knows %zu on MinGW too; clang says printf).
-#if defined(__clang__)
-#define XAMO_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
-#else
-#define XAMO_PRINTF(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
-#endif
+#include "plugin/debuglog.h"  // XAMO_PRINTF
 
 enum class FileKind { Empty, Unknown, Animation, Controller };
 
