@@ -16,6 +16,7 @@
 #include "anim/anim.h"
 #include "oac/sample.h"
 #include "math/xmath.h"
+#include "plugin/debuglog.h"  // FileLoadResult
 #include "plugin/host.h"
 
 // Play state of one limb.
@@ -160,5 +161,7 @@ void SerializeController(uint8_t** cursor, const OacData* c, uint32_t* bytes);
 bool OacSaveFile(const OacData* c, const char* fileName);          // false when not written
 // A controller for obj from a file image; null (nothing allocated) for a wrong magic, a short
 // image or a limb count other than the object's.
-OacData* OacParse(const HostObject& obj, const uint8_t* data, size_t size);
-OacData* OacLoadFile(const HostObject& obj, const char* fileName);  // null when unreadable or bad
+// `why`, when not null, tells a foreign, truncated or other-limb-count image (or, from OacLoadFile,
+// an unreadable file) from a loaded one.
+OacData* OacParse(const HostObject& obj, const uint8_t* data, size_t size, FileLoadResult* why = nullptr);
+OacData* OacLoadFile(const HostObject& obj, const char* fileName, FileLoadResult* why = nullptr);

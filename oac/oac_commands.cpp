@@ -2,7 +2,6 @@
 #include "anim/animfile.h"
 #include "commands.h"
 #include "oac/oac_commands.h"
-#include "oac/oacfile.h"
 
 namespace {
 
@@ -97,7 +96,7 @@ uint32_t Xamo_oacLoad(char* fileName, uint32_t objNo) {
   HostObject obj;
   if (!CommandObject(__func__, objNo, &obj)) return 0;
   FileLoadResult why;
-  OacData* c = OacLoadFileExplained(obj, fileName, &why);
+  OacData* c = OacLoadFile(obj, fileName, &why);
   DebugLogFileRefused(__func__, fileName, why, "a controller");
   return c ? OacRegister(c) : 0;
 }

@@ -5,7 +5,7 @@
 // flags, n references. With L = 6: 30 + 16n + 4n^2 bytes.
 #include <stdlib.h>
 
-#include "oac/oacfile.h"
+#include "oac/controller.h"
 #include "plugin/filebuf.h"
 
 namespace {
@@ -37,7 +37,9 @@ bool OacSaveFile(const OacData* c, const char* fileName) {
   }, c);
 }
 
-OacData* OacParseExplained(const HostObject& obj, const uint8_t* data, size_t size, FileLoadResult* why) {
+OacData* OacParse(const HostObject& obj, const uint8_t* data, size_t size, FileLoadResult* why) {
+  FileLoadResult ignored;
+  if (!why) why = &ignored;
   ByteReader r = MakeReader(data, size);
   *why = kFileForeign;
   if (!ReadMagic(&r, kMagic)) return nullptr;
@@ -63,22 +65,14 @@ OacData* OacParseExplained(const HostObject& obj, const uint8_t* data, size_t si
   return c;
 }
 
-OacData* OacParse(const HostObject& obj, const uint8_t* data, size_t size) {
-  FileLoadResult why;
-  return OacParseExplained(obj, data, size, &why);
-}
-
-OacData* OacLoadFileExplained(const HostObject& obj, const char* fileName, FileLoadResult* why) {
+OacData* OacLoadFile(const HostObject& obj, const char* fileName, FileLoadResult* why) {
   uint8_t* data;
   size_t size;
-  *why = kFileUnreadable;
-  if (!ReadWholeFile(fileName, &data, &size)) return nullptr;
-  OacData* c = OacParseExplained(obj, data, size, why);
+  if (!ReadWholeFile(fileName, &data, &size)) {
+    if (why) *why = kFileUnreadable;
+    return nullptr;
+  }
+  OacData* c = OacParse(obj, data, size, why);
   free(data);
   return c;
-}
-
-OacData* OacLoadFile(const HostObject& obj, const char* fileName) {
-  FileLoadResult why;
-  return OacLoadFileExplained(obj, fileName, &why);
 }
