@@ -7,6 +7,7 @@ void AnimKeySet(AnimKey* key, const Mat4& matrix, uint32_t time) {
 }
 
 void AnimKeyRefresh(AnimKey* key) {
+  key->frame = static_cast<float>(key->time);
   QuatFromMatrix(&key->rotation, key->matrix);
   key->rigid = MatIsRigid(key->matrix) ? 1 : 0;
 }

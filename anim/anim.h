@@ -6,12 +6,15 @@
 #include "math/xmath.h"
 
 // A matrix key.
+// Beside the key's own fields it keeps what sampling would otherwise work out on every update;
+// whoever changes matrix or time calls AnimKeySet (or AnimKeyRefresh) to keep them true.
 struct AnimKey {
   Mat4 matrix;     // the pose (row-major, translation in the fourth row)
+  Quat rotation;   // QuatFromMatrix(matrix); at the offset of Pose::q, so that the update reads
+                   // the rotation and the translation row of a key and of a pose alike
   uint32_t time;   // frame number; converted to float as an unsigned value
-  Quat rotation;   // QuatFromMatrix(matrix), kept beside the key so sampling need not redo it.
-                   // Whoever changes matrix calls AnimKeySet (or AnimKeyRefresh) to keep it true.
-  uint32_t rigid;  // MatIsRigid(matrix): 1 for a rotation and translation only; kept likewise
+  float frame;     // time as a float
+  uint32_t rigid;  // MatIsRigid(matrix): 1 for a rotation and translation only
 };
 
 struct AnimRotKey {
@@ -51,5 +54,10 @@ struct AnimData {
 
 // Sets a key's matrix and time and the decomposition kept beside it.
 void AnimKeySet(AnimKey* key, const Mat4& matrix, uint32_t time);
-// Recomputes the decomposition and the rigid flag after key->matrix was written directly.
+// Sets a key's time and its float form.
+inline void AnimKeySetTime(AnimKey* key, uint32_t time) {
+  key->time = time;
+  key->frame = static_cast<float>(time);
+}
+// Recomputes what is kept beside the key after key->matrix or key->time was written directly.
 void AnimKeyRefresh(AnimKey* key);

@@ -120,7 +120,7 @@ int32_t AnimRetimeKey(AnimData* anim, uint32_t limb, uint32_t key, uint32_t time
     const int64_t moved = keys[k].time + delta;
     if (moved < 0 || moved > static_cast<int64_t>(UINT32_MAX)) return -1;
   }
-  for (uint32_t k = key; k < track->keyCount; ++k) keys[k].time = static_cast<uint32_t>(keys[k].time + delta);
+  for (uint32_t k = key; k < track->keyCount; ++k) AnimKeySetTime(&keys[k], static_cast<uint32_t>(keys[k].time + delta));
   AnimUpdateTotalFrames(anim);
   return 0;
 }

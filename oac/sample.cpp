@@ -17,21 +17,21 @@ uint32_t LinearIndex(const Key* keys, uint32_t c, float time) {
 uint32_t MatrixIndex(const AnimKey* keys, uint32_t c, float time) {
   if (c < 2) return 0;
   if (time == 0.0f) return 0;
-  if (KeyTime(keys[1].time) > time) return 0;
+  if (keys[1].frame > time) return 0;
   uint32_t hi = c - 1;
-  if (KeyTime(keys[hi].time) <= time) return hi - 1;
+  if (keys[hi].frame <= time) return hi - 1;
   uint32_t lo = 0;
   while (lo < hi) {
     const uint32_t mid = (lo + hi) / 2;
-    const float tm = KeyTime(keys[mid].time);
+    const float tm = keys[mid].frame;
     if (tm == time) return mid;
     if (tm < time) {
-      if (KeyTime(keys[mid + 1].time) > time) return mid;
+      if (keys[mid + 1].frame > time) return mid;
       lo = mid + 1;
     } else {
       // Unsorted keys (or a NaN time) can bring the search to key 0 from above.
       if (mid == 0) return 0;
-      if (KeyTime(keys[mid - 1].time) <= time) return mid - 1;
+      if (keys[mid - 1].frame <= time) return mid - 1;
       hi = mid - 1;
     }
   }

@@ -79,17 +79,17 @@ XAMO_INLINE bool SampleKeys(Pose* out, const AnimTrack* track, float f, float sp
     else *out = kIdentityPose;
     return false;
   }
-  if (f > KeyTime(k[c - 1].time)) {
+  if (f > k[c - 1].frame) {
     KeyPose(out, k[c - 1]);
     return false;
   }
   const uint32_t h = *hint;
   uint32_t j;
-  if (h < c - 1 && KeyTime(k[h].time) <= f && f < KeyTime(k[h + 1].time)) {
+  if (h < c - 1 && k[h].frame <= f && f < k[h + 1].frame) {
     j = h;
-  } else if (speed > 0.0f && h + 1 < c - 1 && KeyTime(k[h + 1].time) <= f && f < KeyTime(k[h + 2].time)) {
+  } else if (speed > 0.0f && h + 1 < c - 1 && k[h + 1].frame <= f && f < k[h + 2].frame) {
     j = h + 1;
-  } else if (speed < 0.0f && h >= 1 && h < c && KeyTime(k[h - 1].time) <= f && f < KeyTime(k[h].time)) {
+  } else if (speed < 0.0f && h >= 1 && h < c && k[h - 1].frame <= f && f < k[h].frame) {
     j = h - 1;
   } else if (speed == 0.0f && h < c - 1) {
     j = h;
@@ -99,7 +99,7 @@ XAMO_INLINE bool SampleKeys(Pose* out, const AnimTrack* track, float f, float sp
   *hint = j;
   const AnimKey& a = k[j];
   const AnimKey& b = k[j + 1];
-  const float t0 = KeyTime(a.time), t1 = KeyTime(b.time);
+  const float t0 = a.frame, t1 = b.frame;
   const float s = t1 == t0 ? 0.0f : (f - t0) / (t1 - t0);
   if (s <= 0.0f) {
     KeyPose(out, a);

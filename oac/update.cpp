@@ -95,7 +95,7 @@ static_assert(offsetof(sLimb, limbScale) == offsetof(sLimb, limbOffset) + 12 &&
 
 // The limb's own transform U = S x Rx x Ry x Rz x T, rebuilt only when the host's fields changed;
 // null when U is the identity (then F = P needs no product).
-const Mat4* LimbTransform(OacTransformCache* k, const sLimb* limb) {
+XAMO_INLINE const Mat4* LimbTransform(OacTransformCache* k, const sLimb* limb) {
   const float* in = limb->limbOffset;
   if (k->state == kTransformNone || !xsimd::SameBits16(in, k->key) || !xsimd::SameBits16(in + 4, k->key + 4) ||
       memcmp(in + 8, k->key + 8, sizeof(float)) != 0) {
