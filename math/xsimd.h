@@ -191,28 +191,29 @@ inline void RotationMove(float* out, __m128 q, __m128 move) {
 }
 
 // --- Four poses at a time ----------------------------------------------------------------------
-// One blend of two poses for the batch: rotation slerp(qa, qb, s) and translation row
-// lerp(ta, tb, s) - tm R, where R is the blended rotation's 3x3 (tm is zero except where a blend in
-// the frame of a limb's own matrix needs the correction).
+// One blend of two poses for the batch. A pose is read as 20 floats: the matrix rows (the
+// translation row from float 12) and the rotation as a quaternion x, y, z, w (floats 16 to 19), the
+// layout of an animation key and of the update's poses. The result, written over the 20 floats at
+// `out`, has rotation slerp(qa, qb, s) and translation row lerp(ta, tb, s) - tm R, where R is the
+// blended rotation's 3x3; tm is zero except where a blend in the frame of a limb's own matrix
+// needs the correction, and then waits in out's first row (x, y, z, 0) until the batch runs.
 struct PoseJob {
-  const float* qa;  // quaternions x, y, z, w
-  const float* qb;
-  const float* ta;  // translation rows x, y, z (a fourth float is read but not used)
-  const float* tb;
-  const float* tm;  // x, y, z, 0; read only when the batch is blended `withMove`
-  float s;          // strictly between 0 and 1
-  float* matrix;    // where the 16 floats go
-  float* quat;      // where the 4 floats of the blended rotation go
+  const float* a;  // pose blended from
+  const float* b;  // pose blended to
+  float* out;      // where the 20 floats of the blend go (may be a or b)
+  float s;         // strictly between 0 and 1
 };
 
 // Blends four jobs lane by lane (structure of arrays: lane k of every vector belongs to job k),
 // with the same operations in each lane as Slerp and RotationMove give one quaternion. Without
-// `withMove` every tm counts as zero.
+// `withMove` every tm counts as zero. Every job is read before any is written.
 inline void BlendPoses4(const PoseJob* j, bool withMove) {
   const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
-  __m128 ax = _mm_loadu_ps(j[0].qa), ay = _mm_loadu_ps(j[1].qa), az = _mm_loadu_ps(j[2].qa), aw = _mm_loadu_ps(j[3].qa);
+  __m128 ax = _mm_loadu_ps(j[0].a + 16), ay = _mm_loadu_ps(j[1].a + 16), az = _mm_loadu_ps(j[2].a + 16),
+         aw = _mm_loadu_ps(j[3].a + 16);
   _MM_TRANSPOSE4_PS(ax, ay, az, aw);
-  __m128 bx = _mm_loadu_ps(j[0].qb), by = _mm_loadu_ps(j[1].qb), bz = _mm_loadu_ps(j[2].qb), bw = _mm_loadu_ps(j[3].qb);
+  __m128 bx = _mm_loadu_ps(j[0].b + 16), by = _mm_loadu_ps(j[1].b + 16), bz = _mm_loadu_ps(j[2].b + 16),
+         bw = _mm_loadu_ps(j[3].b + 16);
   _MM_TRANSPOSE4_PS(bx, by, bz, bw);
   const __m128 s = _mm_setr_ps(j[0].s, j[1].s, j[2].s, j[3].s);
   __m128 dot = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(ax, bx), _mm_mul_ps(ay, by)), _mm_mul_ps(az, bz)),
@@ -236,15 +237,18 @@ inline void BlendPoses4(const PoseJob* j, bool withMove) {
   __m128 r10 = _mm_sub_ps(xy, wz), r11 = _mm_sub_ps(_mm_sub_ps(one, xx), zz), r12 = _mm_add_ps(yz, wx);
   __m128 r20 = _mm_add_ps(xz, wy), r21 = _mm_sub_ps(yz, wx), r22 = _mm_sub_ps(_mm_sub_ps(one, xx), yy);
   // Translation rows.
-  __m128 tax = _mm_loadu_ps(j[0].ta), tay = _mm_loadu_ps(j[1].ta), taz = _mm_loadu_ps(j[2].ta), taw = _mm_loadu_ps(j[3].ta);
+  __m128 tax = _mm_loadu_ps(j[0].a + 12), tay = _mm_loadu_ps(j[1].a + 12), taz = _mm_loadu_ps(j[2].a + 12),
+         taw = _mm_loadu_ps(j[3].a + 12);
   _MM_TRANSPOSE4_PS(tax, tay, taz, taw);
-  __m128 tbx = _mm_loadu_ps(j[0].tb), tby = _mm_loadu_ps(j[1].tb), tbz = _mm_loadu_ps(j[2].tb), tbw = _mm_loadu_ps(j[3].tb);
+  __m128 tbx = _mm_loadu_ps(j[0].b + 12), tby = _mm_loadu_ps(j[1].b + 12), tbz = _mm_loadu_ps(j[2].b + 12),
+         tbw = _mm_loadu_ps(j[3].b + 12);
   _MM_TRANSPOSE4_PS(tbx, tby, tbz, tbw);
   __m128 tx = _mm_add_ps(tax, _mm_mul_ps(_mm_sub_ps(tbx, tax), s));
   __m128 ty = _mm_add_ps(tay, _mm_mul_ps(_mm_sub_ps(tby, tay), s));
   __m128 tz = _mm_add_ps(taz, _mm_mul_ps(_mm_sub_ps(tbz, taz), s));
   if (withMove) {
-    __m128 tmx = _mm_loadu_ps(j[0].tm), tmy = _mm_loadu_ps(j[1].tm), tmz = _mm_loadu_ps(j[2].tm), tmw = _mm_loadu_ps(j[3].tm);
+    __m128 tmx = _mm_loadu_ps(j[0].out), tmy = _mm_loadu_ps(j[1].out), tmz = _mm_loadu_ps(j[2].out),
+           tmw = _mm_loadu_ps(j[3].out);
     _MM_TRANSPOSE4_PS(tmx, tmy, tmz, tmw);
     tx = _mm_sub_ps(tx, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r00), _mm_mul_ps(tmy, r10)), _mm_mul_ps(tmz, r20)));
     ty = _mm_sub_ps(ty, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r01), _mm_mul_ps(tmy, r11)), _mm_mul_ps(tmz, r21)));
@@ -260,11 +264,11 @@ inline void BlendPoses4(const PoseJob* j, bool withMove) {
   const __m128 rows[4][4] = {{r00, r10, r20, tx}, {r01, r11, r21, ty}, {r02, r12, r22, tz}, {z0, z1, z2v, t3}};
   const __m128 quats[4] = {x, y, z, w};
   for (int k = 0; k < 4; ++k) {
-    _mm_storeu_ps(j[k].matrix, rows[k][0]);
-    _mm_storeu_ps(j[k].matrix + 4, rows[k][1]);
-    _mm_storeu_ps(j[k].matrix + 8, rows[k][2]);
-    _mm_storeu_ps(j[k].matrix + 12, rows[k][3]);
-    _mm_storeu_ps(j[k].quat, quats[k]);
+    _mm_storeu_ps(j[k].out, rows[k][0]);
+    _mm_storeu_ps(j[k].out + 4, rows[k][1]);
+    _mm_storeu_ps(j[k].out + 8, rows[k][2]);
+    _mm_storeu_ps(j[k].out + 12, rows[k][3]);
+    _mm_storeu_ps(j[k].out + 16, quats[k]);
   }
 }
 

@@ -173,36 +173,37 @@ inline const AnimData* BlendingAnim(const OacData* c, uint32_t l) {
 }
 
 // Slerps waiting to be done four at a time (xsimd::BlendPoses4). What a job points at stays put
-// until Flush, and a pose handed to Add is written by the time Flush returns.
+// until Flush, and a pose handed to Add is written by the time Flush returns. `withMove`: the
+// blends take the correction whose tm waits in each out pose's first row.
 struct PoseBatch {
-  void Add(const Quat& qa, const Quat& qb, const float* ta, const float* tb, const float* tm, float s, Pose* out) {
-    xsimd::PoseJob& j = jobs[count];
-    j = xsimd::PoseJob{&qa.x, &qb.x, ta, tb, tm, s, out->m.m, &out->q.x};
-    withMove = withMove || tm != kZero4;
+  explicit PoseBatch(bool move) : withMove(move) {}
+  void Add(const float* a, const float* b, float s, Pose* out) {
+    jobs[count] = xsimd::PoseJob{a, b, out->m.m, s};
     if (++count == 4) Flush();
   }
   // A sampled pose between two keys.
   void AddKeys(const KeyBlend& kb, Pose* out) {
     out->rigid = kb.a->rigid & kb.b->rigid;
-    Add(kb.a->rotation, kb.b->rotation, kb.a->matrix.m + 12, kb.b->matrix.m + 12, kZero4, kb.s, out);
+    Add(kb.a->matrix.m, kb.b->matrix.m, kb.s, out);
   }
   void Flush() {
     if (count == 0) return;
     for (int k = count; k < 4; ++k) {  // unused lanes repeat job 0 into a scratch pose
       jobs[k] = jobs[0];
-      jobs[k].matrix = spare.m.m;
-      jobs[k].quat = &spare.q.x;
+      jobs[k].out = spare.m.m;
     }
     xsimd::BlendPoses4(jobs, withMove);
     count = 0;
-    withMove = false;
   }
-  static constexpr float kZero4[4] = {0, 0, 0, 0};
   xsimd::PoseJob jobs[4];
   int count = 0;
-  bool withMove = false;  // some job has a tm other than kZero4
-  Pose spare;
+  bool withMove;
+  Pose spare = kIdentityPose;
 };
+// A job reads a key and a pose alike: the matrix first, the quaternion right after it.
+static_assert(offsetof(AnimKey, matrix) == offsetof(Pose, m) && offsetof(AnimKey, rotation) == offsetof(Pose, q) &&
+                  offsetof(Pose, q) == 16 * sizeof(float),
+              "keys and poses share the layout of a batch job");
 
 // First stage of a limb: advances its play frame and samples the play pose into playPose[l]; for
 // a running transition, advances its frame and time and samples its pose into transPose[l]. Works
@@ -246,7 +247,7 @@ XAMO_INLINE bool AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step, PoseB
 void BlendStage(OacData* c, uint32_t l, const sLimb* limb, PoseBatch* batch) {
   OacLimbTrans& tr = c->limbTrans[l];
   const Pose& p = c->playPose[l];
-  const Pose& t = c->transPose[l];
+  Pose& t = c->transPose[l];
   Pose& out = c->blendPose[l];
   OacLocalCache* k = &c->local[l];
   const float s = tr.interpol;
@@ -266,21 +267,22 @@ void BlendStage(OacData* c, uint32_t l, const sLimb* limb, PoseBatch* batch) {
   }
   out.rigid = 1;
   if (modelOne) {
-    batch->Add(p.q, t.q, p.m.m + 12, t.m.m + 12, PoseBatch::kZero4, s, &out);
+    batch->Add(p.m.m, t.m.m, s, &out);
     return;
   }
-  // t_M with a fourth lane of 1 takes a pose's rows to t_M R + t in one row product.
+  // t_M with a fourth lane of 1 takes a pose's rows to t_M R + t in one row product. Until the
+  // batch is flushed, the blend's first pose (P's rotation with t_M R_P + t_P) and t_M wait in the
+  // limb's own blend pose, and the second's translation t_M R_T + t_T in T's place: the update
+  // reads T no more.
   const float* m = k->m.m;
   const __m128 tm1 = _mm_setr_ps(m[12], m[13], m[14], 1.0f);
   const __m128 rp[4] = {_mm_loadu_ps(p.m.m), _mm_loadu_ps(p.m.m + 4), _mm_loadu_ps(p.m.m + 8), _mm_loadu_ps(p.m.m + 12)};
   const __m128 rt[4] = {_mm_loadu_ps(t.m.m), _mm_loadu_ps(t.m.m + 4), _mm_loadu_ps(t.m.m + 8), _mm_loadu_ps(t.m.m + 12)};
-  // Until the batch is flushed the two rows and t_M wait in the limb's own blend pose, which the
-  // batch overwrites only when it writes the result.
-  float* spare = out.m.m;
-  _mm_storeu_ps(spare, xsimd::RowTimes(tm1, rp));
-  _mm_storeu_ps(spare + 4, xsimd::RowTimes(tm1, rt));
-  _mm_storeu_ps(spare + 8, _mm_setr_ps(m[12], m[13], m[14], 0.0f));
-  batch->Add(p.q, t.q, spare, spare + 4, spare + 8, s, &out);
+  _mm_storeu_ps(out.m.m, _mm_setr_ps(m[12], m[13], m[14], 0.0f));
+  _mm_storeu_ps(out.m.m + 12, xsimd::RowTimes(tm1, rp));
+  out.q = p.q;
+  _mm_storeu_ps(t.m.m + 12, xsimd::RowTimes(tm1, rt));
+  batch->Add(out.m.m, t.m.m, s, &out);
 }
 
 // Whether every limb appears at most once in the update order (a controller file may repeat one).
@@ -340,13 +342,14 @@ XAMO_INLINE void WriteStage(OacData* c, uint32_t l, sObject* o, bool blended) {
 // The limbs that blend are listed in the first stage (in `blending`, room for count entries), so
 // the later stages do not ask again.
 void RunStages(OacData* c, const uint32_t* visit, uint32_t count, sObject* o, FrameStep* step, uint32_t* blending) {
-  PoseBatch batch;
+  PoseBatch samples(false);
   uint32_t blends = 0;
   for (uint32_t i = 0; i < count; ++i)
-    if (AdvanceAndSample(c, visit[i], step, &batch)) blending[blends++] = visit[i];
-  batch.Flush();
-  for (uint32_t b = 0; b < blends; ++b) BlendStage(c, blending[b], HostLimb(o, blending[b]), &batch);
-  batch.Flush();
+    if (AdvanceAndSample(c, visit[i], step, &samples)) blending[blends++] = visit[i];
+  samples.Flush();
+  PoseBatch mixes(c->modelType != 1);
+  for (uint32_t b = 0; b < blends; ++b) BlendStage(c, blending[b], HostLimb(o, blending[b]), &mixes);
+  mixes.Flush();
   for (uint32_t i = 0, b = 0; i < count; ++i) {
     const bool blended = b < blends && blending[b] == visit[i];
     b += blended;
