@@ -41,6 +41,9 @@ struct AnimTrack {
   float basePosition[3];       // likewise
   float baseScale[3];          // likewise
   Mat4 referenceMatrix;        // stored with the track in the file; used by nothing else
+  uint32_t ascending;          // 1 when no key's frame is below the one before it (then a frame
+                               // inside an interval is not past the last key), else 0; kept by
+                               // AnimTrackKeysChanged. 0 is always safe: sampling only checks more
 };
 
 // One animation.
@@ -54,6 +57,9 @@ struct AnimData {
 
 // Sets a key's matrix and time and the decomposition kept beside it.
 void AnimKeySet(AnimKey* key, const Mat4& matrix, uint32_t time);
+// Brings `ascending` up to date after keys were added, removed or retimed.
+void AnimTrackKeysChanged(AnimTrack* track);
+
 // Sets a key's time and its float form.
 inline void AnimKeySetTime(AnimKey* key, uint32_t time) {
   key->time = time;

@@ -89,6 +89,7 @@ AnimData* AnimParse(const uint8_t* data, size_t size, FileLoadResult* why) {
       GetMatrix(&r, &m);
       AnimKeySet(&t.keys[k], m, time);
     }
+    AnimTrackKeysChanged(&t);
   }
   anim->limbCount = trackCount;
   anim->tracks = tracks;

@@ -263,6 +263,7 @@ AnimData* BuildWorkingAnimation(const sLimbAnim* a, float totalFrames, bool with
     if (withMatrices) ResampleAt(t, times[i], &m);
     AnimKeySet(&t->keys[i], m, times[i]);
   }
+  AnimTrackKeysChanged(t);
   free(times);
   t->referenceMatrix = kIdentity;
   if (withMatrices) MatInverse(&t->referenceMatrix, t->keys[0].matrix);

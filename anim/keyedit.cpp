@@ -47,6 +47,7 @@ int32_t AnimDeleteKey(AnimData* anim, uint32_t limb, uint32_t key) {
     return kDeleteSecondKept;
   }
   ResizeKeys(track, key, false);
+  AnimTrackKeysChanged(track);
   AnimUpdateTotalFrames(anim);
   return kDeleteRemoved;
 }
@@ -82,6 +83,7 @@ int32_t AnimInsertKey(AnimData* anim, uint32_t limb, uint32_t time) {
     at = i + 1;
   }
   AnimKeySet(ResizeKeys(track, at, true), pose, time);
+  AnimTrackKeysChanged(track);
   AnimUpdateTotalFrames(anim);
   return static_cast<int32_t>(at);
 }
@@ -121,6 +123,7 @@ int32_t AnimRetimeKey(AnimData* anim, uint32_t limb, uint32_t key, uint32_t time
     if (moved < 0 || moved > static_cast<int64_t>(UINT32_MAX)) return -1;
   }
   for (uint32_t k = key; k < track->keyCount; ++k) AnimKeySetTime(&keys[k], static_cast<uint32_t>(keys[k].time + delta));
+  AnimTrackKeysChanged(track);
   AnimUpdateTotalFrames(anim);
   return 0;
 }

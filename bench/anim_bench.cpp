@@ -41,6 +41,7 @@ AnimData* MakeAnimation(uint32_t tracks, uint32_t keys) {
     track.keyCount = keys;
     track.keys = static_cast<AnimKey*>(calloc(keys + 1, sizeof(AnimKey)));
     for (uint32_t k = 0; k < keys; ++k) AnimKeySet(&track.keys[k], KeyMatrix(t, k), k);
+    AnimTrackKeysChanged(&track);
   }
   AnimUpdateTotalFrames(anim);
   return anim;

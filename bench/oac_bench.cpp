@@ -35,6 +35,7 @@ AnimData* MakeAnim(float phase) {
       MatCompose(&m, scale, deg, offset);
       AnimKeySet(&t.keys[k], m, k);
     }
+    AnimTrackKeysChanged(&t);
   }
   a->playSpeed = 30.0f;
   return a;

@@ -67,10 +67,26 @@ inline void KeyPose(Pose* out, const AnimKey& k) {
   out->rigid = k.rigid;
 }
 
+// The interval that the hint names, or the next one in the direction of `speed`, when it holds f:
+// its first key's index in *j.
+XAMO_INLINE bool HintInterval(const AnimKey* k, uint32_t c, uint32_t h, float f, float speed, uint32_t* j) {
+  if (h < c - 1 && k[h].frame <= f && f < k[h + 1].frame) {
+    *j = h;
+  } else if (speed > 0.0f && h + 1 < c - 1 && k[h + 1].frame <= f && f < k[h + 2].frame) {
+    *j = h + 1;
+  } else if (speed < 0.0f && h >= 1 && h < c && k[h - 1].frame <= f && f < k[h].frame) {
+    *j = h - 1;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 // SamplePose in two halves: chooses the interval (and updates the hint) as SamplePose does; when
 // the pose is a key as it stands (or the identity) writes it to *out and returns false, else fills
 // *blend and returns true, leaving the blend to the caller. (Inline: the update calls it for every
-// limb.)
+// limb.) On a track whose keys ascend, a frame inside an interval is not past the last key, so
+// the last key is looked at only when the hint's intervals do not hold the frame.
 XAMO_INLINE bool SampleKeys(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint, KeyBlend* blend) {
   const uint32_t c = track->keyCount;
   const AnimKey* k = track->keys;
@@ -79,22 +95,17 @@ XAMO_INLINE bool SampleKeys(Pose* out, const AnimTrack* track, float f, float sp
     else *out = kIdentityPose;
     return false;
   }
-  if (f > k[c - 1].frame) {
-    KeyPose(out, k[c - 1]);
-    return false;
-  }
   const uint32_t h = *hint;
   uint32_t j;
-  if (h < c - 1 && k[h].frame <= f && f < k[h + 1].frame) {
-    j = h;
-  } else if (speed > 0.0f && h + 1 < c - 1 && k[h + 1].frame <= f && f < k[h + 2].frame) {
-    j = h + 1;
-  } else if (speed < 0.0f && h >= 1 && h < c && k[h - 1].frame <= f && f < k[h].frame) {
-    j = h - 1;
-  } else if (speed == 0.0f && h < c - 1) {
-    j = h;
-  } else {
-    j = FindKeyIndexInTrack(track, kKindMatrix, f);
+  if (!(track->ascending && HintInterval(k, c, h, f, speed, &j))) {
+    if (f > k[c - 1].frame) {
+      KeyPose(out, k[c - 1]);
+      return false;
+    }
+    if (track->ascending || !HintInterval(k, c, h, f, speed, &j)) {
+      if (speed == 0.0f && h < c - 1) j = h;
+      else j = FindKeyIndexInTrack(track, kKindMatrix, f);
+    }
   }
   *hint = j;
   const AnimKey& a = k[j];

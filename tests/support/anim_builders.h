@@ -29,6 +29,7 @@ inline AnimData* Make(const std::vector<Keys>& tracks) {
     t.keyCount = static_cast<uint32_t>(tracks[i].size());
     t.keys = static_cast<AnimKey*>(calloc(t.keyCount + 1, sizeof(AnimKey)));
     for (uint32_t k = 0; k < t.keyCount; ++k) AnimKeySet(&t.keys[k], tracks[i][k].second, tracks[i][k].first);
+    AnimTrackKeysChanged(&t);
   }
   AnimUpdateTotalFrames(anim);
   return anim;
