@@ -54,6 +54,7 @@ OacData* OacAlloc(const HostObject& obj, uint32_t n) {
   c->orderMarks = AllocArray<uint8_t>(n);
   c->visit = AllocArray<uint32_t>(n);
   c->blending = AllocArray<uint32_t>(n);
+  c->shown = AllocArray<const Pose*>(n);
   c->transform = AllocLines<OacTransformCache>(n);
   c->local = AllocLines<OacLocalCache>(n);
   for (uint32_t i = 0; i < n; ++i) {
@@ -157,6 +158,7 @@ void OacFree(OacData* c) {
   free(c->orderMarks);
   free(c->visit);
   free(c->blending);
+  free(c->shown);
   FreeLines(c->transform);
   FreeLines(c->local);
   HandleRetire(c);  // on 32-bit builds the record's address, a handle, is never handed out again

@@ -100,6 +100,7 @@ struct OacData {
   uint8_t* orderMarks;          // [limbCount] all 0: room to mark limbs while looking
   uint32_t* visit;              // [limbCount] room for the limbs the running update processes
   uint32_t* blending;           // [limbCount] room for those of them whose transition it blends
+  const Pose** shown;           // [limbCount] room for the pose each of them shows
 };
 enum : uint32_t { kOrderUnknown = 0, kOrderDistinct = 1, kOrderRepeats = 2 };
 

@@ -166,12 +166,6 @@ inline bool Processed(const OacData* c, uint32_t l, uint32_t n, uint32_t hostCou
   return l < n && c->limbActive[l] == 1 && static_cast<uint32_t>(c->limbReference[l]) < hostCount;
 }
 
-// The transition of limb l is blended in this update (its animation exists and has the limb).
-inline const AnimData* BlendingAnim(const OacData* c, uint32_t l) {
-  const AnimData* a = c->transAnim[l];
-  return c->limbTrans[l].active && a && l < a->limbCount ? a : nullptr;
-}
-
 // Slerps waiting to be done four at a time (xsimd::BlendPoses4). What a job points at stays put
 // until Flush, and a pose handed to Add is written by the time Flush returns. `withMove`: the
 // blends take the correction whose tm waits in each out pose's first row.
@@ -208,8 +202,10 @@ static_assert(offsetof(AnimKey, matrix) == offsetof(Pose, m) && offsetof(AnimKey
 // First stage of a limb: advances its play frame and samples the play pose into playPose[l]; for
 // a running transition, advances its frame and time and samples its pose into transPose[l]. Works
 // on limb l's own records only.
-// Returns whether the limb's transition is blended in this update.
-XAMO_INLINE bool AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step, PoseBatch* batch) {
+// Returns the pose the limb shows once the stages are done: blendPose[l] when its transition is
+// blended in this update (*blends then true) or its animation was deleted mid-way (the limb holds
+// the last blend), else playPose[l].
+XAMO_INLINE const Pose* AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step, PoseBatch* batch, bool* blends) {
   OacLimbPlay& play = c->limbPlay[l];
   const AnimData* playAnim = c->playAnim[l];
   KeyBlend kb;
@@ -219,17 +215,20 @@ XAMO_INLINE bool AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step, PoseB
     Pose* out = &c->playPose[l];
     if (SampleKeys(out, &playAnim->tracks[l], play.currentFrame, play.speed, &play.keyHint, &kb)) batch->AddKeys(kb, out);
   }
-  if (const AnimData* transAnim = BlendingAnim(c, l)) {
-    OacLimbTrans& tr = c->limbTrans[l];
-    AdvanceFrame(&tr.currentFrame, tr.startFrame, tr.endFrame, step->Of(tr.speed), tr.looping);
-    tr.timeUsed += step->time;
-    if (tr.timeUsed > tr.totalTime) tr.timeUsed = tr.totalTime;
-    tr.interpol = step->Factor(tr.timeUsed, tr.totalTime);
-    Pose* out = &c->transPose[l];
-    if (SampleKeys(out, &transAnim->tracks[l], tr.currentFrame, tr.speed, &tr.keyHint, &kb)) batch->AddKeys(kb, out);
-    return true;
+  OacLimbTrans& tr = c->limbTrans[l];
+  if (!tr.active) return &c->playPose[l];
+  const AnimData* transAnim = c->transAnim[l];
+  if (!transAnim || l >= transAnim->limbCount) {
+    return !transAnim && tr.blended ? &c->blendPose[l] : &c->playPose[l];
   }
-  return false;
+  AdvanceFrame(&tr.currentFrame, tr.startFrame, tr.endFrame, step->Of(tr.speed), tr.looping);
+  tr.timeUsed += step->time;
+  if (tr.timeUsed > tr.totalTime) tr.timeUsed = tr.totalTime;
+  tr.interpol = step->Factor(tr.timeUsed, tr.totalTime);
+  Pose* out = &c->transPose[l];
+  if (SampleKeys(out, &transAnim->tracks[l], tr.currentFrame, tr.speed, &tr.keyHint, &kb)) batch->AddKeys(kb, out);
+  *blends = true;
+  return &c->blendPose[l];
 }
 
 // Second stage of a limb in a transition: blends the sampled transition pose T into the play pose
@@ -302,27 +301,20 @@ bool OrderIsDistinct(OacData* c) {
   return c->orderState == kOrderDistinct;
 }
 
-// Third stage of a limb: hands a transition completed in this update over to the play record,
-// then writes F = P x U (P the blend or the play pose, U the limb transform) into
+// A transition that reached its total time in this update hands over to the play record, which
+// goes on from the blend.
+void CompleteTransition(OacData* c, uint32_t l) {
+  if (c->limbTrans[l].timeUsed != c->limbTrans[l].totalTime) return;
+  TakeOverRange(c, l);
+  c->limbPlay[l].active = 1;
+  c->playPose[l] = c->blendPose[l];
+  c->limbTrans[l].active = 0;
+}
+
+// Third stage of a limb: writes F = P x U (P the pose the limb shows, U the limb transform) into
 // localMatrices[l] and into the animMatrix of the host limb that l refers to.
-// `blended`: the limb's transition was blended in this update.
-XAMO_INLINE void WriteStage(OacData* c, uint32_t l, sObject* o, bool blended) {
+XAMO_INLINE void WriteStage(OacData* c, uint32_t l, sObject* o, const Pose* pose) {
   sLimb* limb = HostLimb(o, l);
-  const Pose* pose = &c->playPose[l];
-  OacLimbTrans& tr = c->limbTrans[l];
-  if (tr.active) {
-    if (blended) {
-      pose = &c->blendPose[l];
-      if (tr.timeUsed == tr.totalTime) {
-        TakeOverRange(c, l);
-        c->limbPlay[l].active = 1;
-        c->playPose[l] = *pose;
-        tr.active = 0;
-      }
-    } else if (!c->transAnim[l] && tr.blended) {
-      pose = &c->blendPose[l];  // its animation was deleted mid-way: hold the last blend
-    }
-  }
   const Mat4* u = LimbTransform(&c->transform[l], limb);
   __m128 f[4];
   if (u) {
@@ -335,26 +327,31 @@ XAMO_INLINE void WriteStage(OacData* c, uint32_t l, sObject* o, bool blended) {
   xsimd::StoreRows((ref == l ? limb : HostLimb(o, ref))->animMatrix, f);
 }
 
+// Room for what the stages hand on: per listed limb the pose it shows, and the limbs that blend.
+struct StageLists {
+  const Pose** shown;  // [count]
+  uint32_t* blending;  // [count]
+};
+
 // The update of the limbs visit[0..count), in that order. A stage of one limb depends on that
 // limb's records only, so each stage runs over all the limbs before the next: the slerps go four
 // limbs at a time, and the host limbs are still written in update order (two limbs sharing a
-// reference: the later one wins).
-// The limbs that blend are listed in the first stage (in `blending`, room for count entries), so
-// the later stages do not ask again.
-void RunStages(OacData* c, const uint32_t* visit, uint32_t count, sObject* o, FrameStep* step, uint32_t* blending) {
+// reference: the later one wins). The first stage lists what the later ones need, so that they
+// do not ask again.
+void RunStages(OacData* c, const uint32_t* visit, uint32_t count, sObject* o, FrameStep* step, StageLists lists) {
   PoseBatch samples(false);
   uint32_t blends = 0;
-  for (uint32_t i = 0; i < count; ++i)
-    if (AdvanceAndSample(c, visit[i], step, &samples)) blending[blends++] = visit[i];
+  for (uint32_t i = 0; i < count; ++i) {
+    bool blended = false;
+    lists.shown[i] = AdvanceAndSample(c, visit[i], step, &samples, &blended);
+    if (blended) lists.blending[blends++] = visit[i];
+  }
   samples.Flush();
   PoseBatch mixes(c->modelType != 1);
-  for (uint32_t b = 0; b < blends; ++b) BlendStage(c, blending[b], HostLimb(o, blending[b]), &mixes);
+  for (uint32_t b = 0; b < blends; ++b) BlendStage(c, lists.blending[b], HostLimb(o, lists.blending[b]), &mixes);
   mixes.Flush();
-  for (uint32_t i = 0, b = 0; i < count; ++i) {
-    const bool blended = b < blends && blending[b] == visit[i];
-    b += blended;
-    WriteStage(c, visit[i], o, blended);
-  }
+  for (uint32_t b = 0; b < blends; ++b) CompleteTransition(c, lists.blending[b]);
+  for (uint32_t i = 0; i < count; ++i) WriteStage(c, visit[i], o, lists.shown[i]);
 }
 
 }  // namespace
@@ -370,10 +367,10 @@ void OacUpdate(OacData* c, uint32_t time) {
     if (Processed(c, c->updateOrder[i], n, hostCount)) visit[count++] = c->updateOrder[i];
   FrameStep step(time);
   if (OrderIsDistinct(c)) {
-    RunStages(c, visit, count, o, &step, c->blending);
+    RunStages(c, visit, count, o, &step, StageLists{c->shown, c->blending});
   } else {
     // A limb visited twice sees its own first visit: the stages run limb by limb.
-    for (uint32_t i = 0; i < count; ++i) RunStages(c, visit + i, 1, o, &step, c->blending);
+    for (uint32_t i = 0; i < count; ++i) RunStages(c, visit + i, 1, o, &step, StageLists{c->shown, c->blending});
   }
   if (count > 0) {
     HostMarkLimbsChanged(c->object);
