@@ -89,11 +89,11 @@ Scene MakeScene(uint32_t objects, bool transition) {
     for (uint32_t l = 1; l < kLimbs; ++l) OacPlayAnim(c, l, s.animA, 0, static_cast<float>(l % 50), 99, 1, 1);
     // Limb 0 plays too (the commands never give it a range; set its record as they would).
     c->limbPlay[0] = c->limbPlay[1];
-    c->playAnim[0] = c->playAnim[1];
+    OacSetPlayAnim(c, 0, c->playAnim[1]);
     if (transition) {
       for (uint32_t l = 1; l < kLimbs; ++l) OacAnimTransition(c, l, s.animB, 0, 0, 99, 0xFFFFFFFFu, 1, 1);
       c->limbTrans[0] = c->limbTrans[1];
-      c->transAnim[0] = c->transAnim[1];
+      OacSetTransAnim(c, 0, c->transAnim[1]);
     }
     s.controllers.push_back(c);
   }

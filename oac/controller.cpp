@@ -48,6 +48,8 @@ OacData* OacAlloc(const HostObject& obj, uint32_t n) {
   c->limbReference = AllocArray<int32_t>(n);
   c->playAnim = AllocArray<const AnimData*>(n);
   c->transAnim = AllocArray<const AnimData*>(n);
+  c->playTrack = AllocArray<const AnimTrack*>(n);
+  c->transTrack = AllocArray<const AnimTrack*>(n);
   c->playPose = AllocLines<Pose>(n);
   c->transPose = AllocLines<Pose>(n);
   c->blendPose = AllocLines<Pose>(n);
@@ -152,6 +154,8 @@ void OacFree(OacData* c) {
   free(c->limbActive);
   free(c->playAnim);
   free(c->transAnim);
+  free(c->playTrack);
+  free(c->transTrack);
   FreeLines(c->playPose);
   FreeLines(c->transPose);
   FreeLines(c->blendPose);

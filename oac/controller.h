@@ -87,9 +87,13 @@ struct OacData {
   uint8_t* limbActive;          // [limbCount] 1 = the update processes the limb; 1
   uint8_t updateBounds;         // 1 = a written limb also raises the object's bounds flags; 0
   int32_t* limbReference;       // [limbCount] host limb written for this limb; its own number
-  // Resolved animations of each record (null: none, deleted, or not looked up).
+  // Resolved animations of each record (null: none, deleted, or not looked up), and the limb's
+  // track in each (null also when the animation has no track for the limb). Set through
+  // OacSetPlayAnim and OacSetTransAnim, which keep the two together.
   const AnimData** playAnim;    // [limbCount]
   const AnimData** transAnim;   // [limbCount]
+  const AnimTrack** playTrack;  // [limbCount]
+  const AnimTrack** transTrack; // [limbCount]
   uint32_t animReleases;        // HandleReleaseCount(kHandleAnim) when the pointers were resolved
   Pose* playPose;               // [limbCount] play pose of each limb; identity (64-byte aligned)
   Pose* transPose;              // [limbCount] transition pose sampled by the running update
@@ -137,6 +141,10 @@ bool OacAnimTransition(OacData* c, uint32_t limb, uint32_t animId, float start, 
                        uint32_t transTime, int32_t loop, int32_t exChild);
 bool OacSetInterpolFrame(OacData* c, uint32_t limb, uint32_t animIdA, float frameA, uint32_t animIdB,
                          float frameB, float interpol, int32_t exChild);
+
+// Resolves the play or transition record of limb l to animation a (null: none).
+void OacSetPlayAnim(OacData* c, uint32_t l, const AnimData* a);
+void OacSetTransAnim(OacData* c, uint32_t l, const AnimData* a);
 
 // Truncation toward zero to a 64-bit integer, its low 32 bits (0 for NaN and out-of-range values).
 uint32_t TruncLow32(double v);

@@ -22,8 +22,8 @@ void RefreshAnims(OacData* c) {
   if (releases == c->animReleases) return;
   c->animReleases = releases;
   for (uint32_t l = 0; l < c->limbCount; ++l) {
-    c->playAnim[l] = c->limbPlay[l].animId ? AnimFromHandle(c->limbPlay[l].animId) : nullptr;
-    c->transAnim[l] = c->limbTrans[l].animId ? AnimFromHandle(c->limbTrans[l].animId) : nullptr;
+    OacSetPlayAnim(c, l, c->limbPlay[l].animId ? AnimFromHandle(c->limbPlay[l].animId) : nullptr);
+    OacSetTransAnim(c, l, c->limbTrans[l].animId ? AnimFromHandle(c->limbTrans[l].animId) : nullptr);
   }
 }
 
@@ -158,6 +158,7 @@ void TakeOverRange(OacData* c, uint32_t l) {
   play.currentFrame = tr.currentFrame;
   play.looping = tr.looping;
   c->playAnim[l] = c->transAnim[l];
+  c->playTrack[l] = c->transTrack[l];
 }
 
 // Whether the update processes limb l: a limb that is switched off, out of range or refers to a
@@ -207,26 +208,24 @@ static_assert(offsetof(AnimKey, matrix) == offsetof(Pose, m) && offsetof(AnimKey
 // the last blend), else playPose[l].
 XAMO_INLINE const Pose* AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step, PoseBatch* batch, bool* blends) {
   OacLimbPlay& play = c->limbPlay[l];
-  const AnimData* playAnim = c->playAnim[l];
+  const AnimTrack* playTrack = c->playTrack[l];
   KeyBlend kb;
-  if (play.active && playAnim && l < playAnim->limbCount) {
+  if (play.active && playTrack) {
     if (AdvanceFrame(&play.currentFrame, play.startFrame, play.endFrame, step->Of(play.speed), play.looping))
       play.active = 0;
     Pose* out = &c->playPose[l];
-    if (SampleKeys(out, &playAnim->tracks[l], play.currentFrame, play.speed, &play.keyHint, &kb)) batch->AddKeys(kb, out);
+    if (SampleKeys(out, playTrack, play.currentFrame, play.speed, &play.keyHint, &kb)) batch->AddKeys(kb, out);
   }
   OacLimbTrans& tr = c->limbTrans[l];
   if (!tr.active) return &c->playPose[l];
-  const AnimData* transAnim = c->transAnim[l];
-  if (!transAnim || l >= transAnim->limbCount) {
-    return !transAnim && tr.blended ? &c->blendPose[l] : &c->playPose[l];
-  }
+  const AnimTrack* transTrack = c->transTrack[l];
+  if (!transTrack) return !c->transAnim[l] && tr.blended ? &c->blendPose[l] : &c->playPose[l];
   AdvanceFrame(&tr.currentFrame, tr.startFrame, tr.endFrame, step->Of(tr.speed), tr.looping);
   tr.timeUsed += step->time;
   if (tr.timeUsed > tr.totalTime) tr.timeUsed = tr.totalTime;
   tr.interpol = step->Factor(tr.timeUsed, tr.totalTime);
   Pose* out = &c->transPose[l];
-  if (SampleKeys(out, &transAnim->tracks[l], tr.currentFrame, tr.speed, &tr.keyHint, &kb)) batch->AddKeys(kb, out);
+  if (SampleKeys(out, transTrack, tr.currentFrame, tr.speed, &tr.keyHint, &kb)) batch->AddKeys(kb, out);
   *blends = true;
   return &c->blendPose[l];
 }
@@ -378,6 +377,16 @@ void OacUpdate(OacData* c, uint32_t time) {
   }
 }
 
+void OacSetPlayAnim(OacData* c, uint32_t l, const AnimData* a) {
+  c->playAnim[l] = a;
+  c->playTrack[l] = a && l < a->limbCount ? &a->tracks[l] : nullptr;
+}
+
+void OacSetTransAnim(OacData* c, uint32_t l, const AnimData* a) {
+  c->transAnim[l] = a;
+  c->transTrack[l] = a && l < a->limbCount ? &a->tracks[l] : nullptr;
+}
+
 // --- Playback commands -----------------------------------------------------------------------------
 
 PlaybackCheck OacCheckPlayback(const OacData* c, uint32_t limb, uint32_t animId, const AnimData** anim) {
@@ -446,7 +455,7 @@ bool OacSetFrame(OacData* c, uint32_t limb, uint32_t animId, float frame, int32_
   for (uint32_t i = 1; i < SelectionBound(c, a); ++i) {
     if (!Selected(c, limb, i, exChild)) continue;
     FillRange(&c->limbPlay[i], animId, a, f, f, f, 0);
-    c->playAnim[i] = a;
+    OacSetPlayAnim(c, i, a);
   }
   return true;
 }
@@ -460,7 +469,7 @@ bool OacPlayAnim(OacData* c, uint32_t limb, uint32_t animId, float start, float 
     if (!Selected(c, limb, i, exChild)) continue;
     FillRange(&c->limbPlay[i], animId, a, Clamp(start, last), Clamp(current, last), OpenEnd(a, i, Clamp(end, last)),
               loop);
-    c->playAnim[i] = a;
+    OacSetPlayAnim(c, i, a);
   }
   return true;
 }
@@ -487,7 +496,7 @@ bool OacAnimTransition(OacData* c, uint32_t limb, uint32_t animId, float start, 
     tr.totalTime = transTime;
     tr.timeUsed = 0;
     tr.blended = 0;
-    c->transAnim[i] = a;
+    OacSetTransAnim(c, i, a);
   }
   OacUpdate(c, 0);
   return true;
@@ -512,12 +521,12 @@ bool OacSetInterpolFrame(OacData* c, uint32_t limb, uint32_t animIdA, float fram
     OacLimbPlay& play = c->limbPlay[i];
     OacLimbTrans& tr = c->limbTrans[i];
     FillRange(&play, animIdA, a, fa, fa, fa, 0);
-    c->playAnim[i] = a;
+    OacSetPlayAnim(c, i, a);
     FillRange(&tr, animIdB, b, fb, fb, fb, 0);
     tr.totalTime = 1000;
     tr.timeUsed = used;
     tr.blended = 0;
-    c->transAnim[i] = b;
+    OacSetTransAnim(c, i, b);
     OacUpdate(c, 0);
     // The limb holds the blend it shows now (before its own transform is multiplied in).
     if (tr.blended) c->playPose[i] = c->blendPose[i];
