@@ -37,13 +37,13 @@ struct AnimTrack {
   AnimVecKey* positionKeys;    // owned, or null
   AnimVecKey* scaleKeys;       // owned, or null
   AnimKey* keys;               // owned; room for keyCount + 1 keys, ascending time
+  uint32_t ascending;          // 1 when no key's frame is below the one before it (then a frame
+                               // inside an interval is not past the last key), else 0; kept by
+                               // AnimTrackKeysChanged. 0 is always safe: sampling only checks more
   Quat baseRotation;           // zero in a loaded animation; read by nothing
   float basePosition[3];       // likewise
   float baseScale[3];          // likewise
   Mat4 referenceMatrix;        // stored with the track in the file; used by nothing else
-  uint32_t ascending;          // 1 when no key's frame is below the one before it (then a frame
-                               // inside an interval is not past the last key), else 0; kept by
-                               // AnimTrackKeysChanged. 0 is always safe: sampling only checks more
 };
 
 // One animation.
