@@ -209,7 +209,7 @@ struct PoseJob {
 
 // Blends four jobs lane by lane (structure of arrays: lane k of every vector belongs to job k),
 // with the same operations in each lane as Slerp and RotationMove give one quaternion. Without
-// `withMove` every tm counts as zero. Every job is read before any is written.
+// `withMove` every tm counts as zero. A job's out may be its own a or b, but no other job's.
 inline void BlendPoses4(const PoseJob* j, bool withMove) {
   const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
   __m128 ax = _mm_loadu_ps(j[0].a + 16), ay = _mm_loadu_ps(j[1].a + 16), az = _mm_loadu_ps(j[2].a + 16),
@@ -231,6 +231,16 @@ inline void BlendPoses4(const PoseJob* j, bool withMove) {
   __m128 y = _mm_add_ps(_mm_mul_ps(wa, ay), _mm_mul_ps(wb, by));
   __m128 z = _mm_add_ps(_mm_mul_ps(wa, az), _mm_mul_ps(wb, bz));
   __m128 w = _mm_add_ps(_mm_mul_ps(wa, aw), _mm_mul_ps(wb, bw));
+  // Each result goes out as soon as it is formed, so that few values wait in registers (SSE2
+  // has eight of them in 32-bit code): first the quaternions.
+  {
+    __m128 qx = x, qy = y, qz = z, qw = w;
+    _MM_TRANSPOSE4_PS(qx, qy, qz, qw);
+    _mm_storeu_ps(j[0].out + 16, qx);
+    _mm_storeu_ps(j[1].out + 16, qy);
+    _mm_storeu_ps(j[2].out + 16, qz);
+    _mm_storeu_ps(j[3].out + 16, qw);
+  }
   // Rotation elements, as RotationMove forms them.
   const __m128 x2 = _mm_add_ps(x, x), y2 = _mm_add_ps(y, y), z2 = _mm_add_ps(z, z);
   const __m128 xx = _mm_mul_ps(x, x2), yy = _mm_mul_ps(y, y2), zz = _mm_mul_ps(z, z2);
@@ -239,7 +249,25 @@ inline void BlendPoses4(const PoseJob* j, bool withMove) {
   __m128 r00 = _mm_sub_ps(_mm_sub_ps(one, yy), zz), r01 = _mm_add_ps(xy, wz), r02 = _mm_sub_ps(xz, wy);
   __m128 r10 = _mm_sub_ps(xy, wz), r11 = _mm_sub_ps(_mm_sub_ps(one, xx), zz), r12 = _mm_add_ps(yz, wx);
   __m128 r20 = _mm_add_ps(xz, wy), r21 = _mm_sub_ps(yz, wx), r22 = _mm_sub_ps(_mm_sub_ps(one, xx), yy);
-  // Translation rows.
+  // tm R, read before the rows below overwrite the first row that holds tm.
+  __m128 cx = zero, cy = zero, cz = zero;
+  if (withMove) {
+    __m128 tmx = _mm_loadu_ps(j[0].out), tmy = _mm_loadu_ps(j[1].out), tmz = _mm_loadu_ps(j[2].out),
+           tmw = _mm_loadu_ps(j[3].out);
+    _MM_TRANSPOSE4_PS(tmx, tmy, tmz, tmw);
+    cx = _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r00), _mm_mul_ps(tmy, r10)), _mm_mul_ps(tmz, r20));
+    cy = _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r01), _mm_mul_ps(tmy, r11)), _mm_mul_ps(tmz, r21));
+    cz = _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r02), _mm_mul_ps(tmy, r12)), _mm_mul_ps(tmz, r22));
+  }
+  // The rotation rows, each with a fourth element of 0.
+  __m128 z0 = zero, z1 = zero, z2v = zero;
+  _MM_TRANSPOSE4_PS(r00, r01, r02, z0);
+  _MM_TRANSPOSE4_PS(r10, r11, r12, z1);
+  _MM_TRANSPOSE4_PS(r20, r21, r22, z2v);
+  const __m128 rows[4][3] = {{r00, r10, r20}, {r01, r11, r21}, {r02, r12, r22}, {z0, z1, z2v}};
+  for (int k = 0; k < 4; ++k)
+    for (int r = 0; r < 3; ++r) _mm_storeu_ps(j[k].out + 4 * r, rows[k][r]);
+  // Translation rows, with a fourth element of 1.
   __m128 tax = _mm_loadu_ps(j[0].a + 12), tay = _mm_loadu_ps(j[1].a + 12), taz = _mm_loadu_ps(j[2].a + 12),
          taw = _mm_loadu_ps(j[3].a + 12);
   _MM_TRANSPOSE4_PS(tax, tay, taz, taw);
@@ -250,29 +278,16 @@ inline void BlendPoses4(const PoseJob* j, bool withMove) {
   __m128 ty = _mm_add_ps(tay, _mm_mul_ps(_mm_sub_ps(tby, tay), s));
   __m128 tz = _mm_add_ps(taz, _mm_mul_ps(_mm_sub_ps(tbz, taz), s));
   if (withMove) {
-    __m128 tmx = _mm_loadu_ps(j[0].out), tmy = _mm_loadu_ps(j[1].out), tmz = _mm_loadu_ps(j[2].out),
-           tmw = _mm_loadu_ps(j[3].out);
-    _MM_TRANSPOSE4_PS(tmx, tmy, tmz, tmw);
-    tx = _mm_sub_ps(tx, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r00), _mm_mul_ps(tmy, r10)), _mm_mul_ps(tmz, r20)));
-    ty = _mm_sub_ps(ty, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r01), _mm_mul_ps(tmy, r11)), _mm_mul_ps(tmz, r21)));
-    tz = _mm_sub_ps(tz, _mm_add_ps(_mm_add_ps(_mm_mul_ps(tmx, r02), _mm_mul_ps(tmy, r12)), _mm_mul_ps(tmz, r22)));
+    tx = _mm_sub_ps(tx, cx);
+    ty = _mm_sub_ps(ty, cy);
+    tz = _mm_sub_ps(tz, cz);
   }
-  // Back to one matrix and one quaternion per job.
-  __m128 z0 = zero, z1 = zero, z2v = zero, t3 = one;
-  _MM_TRANSPOSE4_PS(r00, r01, r02, z0);
-  _MM_TRANSPOSE4_PS(r10, r11, r12, z1);
-  _MM_TRANSPOSE4_PS(r20, r21, r22, z2v);
+  __m128 t3 = one;
   _MM_TRANSPOSE4_PS(tx, ty, tz, t3);
-  _MM_TRANSPOSE4_PS(x, y, z, w);
-  const __m128 rows[4][4] = {{r00, r10, r20, tx}, {r01, r11, r21, ty}, {r02, r12, r22, tz}, {z0, z1, z2v, t3}};
-  const __m128 quats[4] = {x, y, z, w};
-  for (int k = 0; k < 4; ++k) {
-    _mm_storeu_ps(j[k].out, rows[k][0]);
-    _mm_storeu_ps(j[k].out + 4, rows[k][1]);
-    _mm_storeu_ps(j[k].out + 8, rows[k][2]);
-    _mm_storeu_ps(j[k].out + 12, rows[k][3]);
-    _mm_storeu_ps(j[k].out + 16, quats[k]);
-  }
+  _mm_storeu_ps(j[0].out + 12, tx);
+  _mm_storeu_ps(j[1].out + 12, ty);
+  _mm_storeu_ps(j[2].out + 12, tz);
+  _mm_storeu_ps(j[3].out + 12, t3);
 }
 
 }  // namespace xsimd
