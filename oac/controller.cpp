@@ -174,6 +174,16 @@ OacData* OacFromHandle(uint32_t oacId) { return static_cast<OacData*>(HandleLook
 
 void OacRelease(uint32_t oacId) { OacFree(static_cast<OacData*>(HandleRelease(oacId, kHandleOac))); }
 
+void OacSetLimbActive(OacData* c, uint32_t limb, uint8_t active) {
+  c->limbActive[limb] = active;
+  c->visitFor = 0;
+}
+
+void OacSetLimbReference(OacData* c, uint32_t limb, int32_t ref) {
+  c->limbReference[limb] = ref;
+  c->visitFor = 0;
+}
+
 uint32_t OacLimbBound(const OacData* c) {
   const uint32_t live = c->object.rec->limbCount;
   return live < c->limbCount ? live : c->limbCount;

@@ -102,7 +102,9 @@ struct OacData {
   OacLocalCache* local;         // [limbCount]
   uint32_t orderState;          // kOrderUnknown until the update has looked at updateOrder
   uint8_t* orderMarks;          // [limbCount] all 0: room to mark limbs while looking
-  uint32_t* visit;              // [limbCount] room for the limbs the running update processes
+  uint32_t* visit;              // [limbCount] the limbs the update processes, in order
+  uint32_t visitCount;          // how many of them
+  uint32_t visitFor;            // the host's limbCount + 1 when `visit` was made; 0: to be made again
   uint32_t* blending;           // [limbCount] room for those of them whose transition it blends
   const Pose** shown;           // [limbCount] room for the pose each of them shows
 };
@@ -145,6 +147,10 @@ bool OacSetInterpolFrame(OacData* c, uint32_t limb, uint32_t animIdA, float fram
 // Resolves the play or transition record of limb l to animation a (null: none).
 void OacSetPlayAnim(OacData* c, uint32_t l, const AnimData* a);
 void OacSetTransAnim(OacData* c, uint32_t l, const AnimData* a);
+
+// A limb's switch (1 = processed by the update) and the host limb it writes to.
+void OacSetLimbActive(OacData* c, uint32_t limb, uint8_t active);
+void OacSetLimbReference(OacData* c, uint32_t limb, int32_t ref);
 
 // Truncation toward zero to a 64-bit integer, its low 32 bits (0 for NaN and out-of-range values).
 uint32_t TruncLow32(double v);

@@ -131,7 +131,7 @@ uint32_t Xamo_oacGetLimbActive(uint32_t id, uint32_t limb) {
 }
 
 void Xamo_oacSetLimbActive(uint32_t id, uint32_t limb, uint32_t flag) {
-  if (OacData* c = WithLimb(__func__, id, limb)) c->limbActive[limb] = flag == 1 ? 1 : 0;
+  if (OacData* c = WithLimb(__func__, id, limb)) OacSetLimbActive(c, limb, flag == 1 ? 1 : 0);
 }
 
 int32_t Xamo_oacGetLimbReference(uint32_t id, uint32_t limb) {
@@ -142,7 +142,7 @@ int32_t Xamo_oacGetLimbReference(uint32_t id, uint32_t limb) {
 void Xamo_oacSetLimbReference(uint32_t id, uint32_t limb, int32_t refLimb) {
   OacData* c = WithLimb(__func__, id, limb);
   if (!c) return;
-  if (static_cast<int64_t>(refLimb) < static_cast<int64_t>(OacLimbBound(c))) c->limbReference[limb] = refLimb;
+  if (static_cast<int64_t>(refLimb) < static_cast<int64_t>(OacLimbBound(c))) OacSetLimbReference(c, limb, refLimb);
   else DebugLogLimbBeyond(__func__, "reference limb", static_cast<uint32_t>(refLimb), "object", OacLimbBound(c));
 }
 

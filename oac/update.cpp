@@ -360,10 +360,17 @@ void OacUpdate(OacData* c, uint32_t time) {
   sObject* o = c->object.rec;
   const uint32_t hostCount = o->limbCount;
   const uint32_t n = OacLimbBound(c);
+  // The list of processed limbs holds until the host's limb count or a limb's switch or
+  // reference changes.
   uint32_t* visit = c->visit;
-  uint32_t count = 0;
-  for (uint32_t i = 0; i < n; ++i)
-    if (Processed(c, c->updateOrder[i], n, hostCount)) visit[count++] = c->updateOrder[i];
+  if (c->visitFor != hostCount + 1) {
+    uint32_t count = 0;
+    for (uint32_t i = 0; i < n; ++i)
+      if (Processed(c, c->updateOrder[i], n, hostCount)) visit[count++] = c->updateOrder[i];
+    c->visitCount = count;
+    c->visitFor = hostCount + 1;
+  }
+  const uint32_t count = c->visitCount;
   FrameStep step(time);
   if (OrderIsDistinct(c)) {
     RunStages(c, visit, count, o, &step, StageLists{c->shown, c->blending});
