@@ -267,27 +267,19 @@ inline void BlendPoses4(const PoseJob* j, bool withMove) {
   const __m128 rows[4][3] = {{r00, r10, r20}, {r01, r11, r21}, {r02, r12, r22}, {z0, z1, z2v}};
   for (int k = 0; k < 4; ++k)
     for (int r = 0; r < 3; ++r) _mm_storeu_ps(j[k].out + 4 * r, rows[k][r]);
-  // Translation rows, with a fourth element of 1.
-  __m128 tax = _mm_loadu_ps(j[0].a + 12), tay = _mm_loadu_ps(j[1].a + 12), taz = _mm_loadu_ps(j[2].a + 12),
-         taw = _mm_loadu_ps(j[3].a + 12);
-  _MM_TRANSPOSE4_PS(tax, tay, taz, taw);
-  __m128 tbx = _mm_loadu_ps(j[0].b + 12), tby = _mm_loadu_ps(j[1].b + 12), tbz = _mm_loadu_ps(j[2].b + 12),
-         tbw = _mm_loadu_ps(j[3].b + 12);
-  _MM_TRANSPOSE4_PS(tbx, tby, tbz, tbw);
-  __m128 tx = _mm_add_ps(tax, _mm_mul_ps(_mm_sub_ps(tbx, tax), s));
-  __m128 ty = _mm_add_ps(tay, _mm_mul_ps(_mm_sub_ps(tby, tay), s));
-  __m128 tz = _mm_add_ps(taz, _mm_mul_ps(_mm_sub_ps(tbz, taz), s));
-  if (withMove) {
-    tx = _mm_sub_ps(tx, cx);
-    ty = _mm_sub_ps(ty, cy);
-    tz = _mm_sub_ps(tz, cz);
+  // Translation rows, with a fourth element of 1, job by job: a lerp needs no lanes of other
+  // jobs, and the shuffles of a transposition are the kernel's scarcest resource.
+  __m128 cw = zero;
+  if (withMove) _MM_TRANSPOSE4_PS(cx, cy, cz, cw);
+  const __m128 corrections[4] = {cx, cy, cz, cw};
+  const __m128 xyz = _mm_castsi128_ps(_mm_setr_epi32(-1, -1, -1, 0));
+  const __m128 w1 = _mm_setr_ps(0.0f, 0.0f, 0.0f, 1.0f);
+  for (int k = 0; k < 4; ++k) {
+    const __m128 ta = _mm_loadu_ps(j[k].a + 12);
+    __m128 t = _mm_add_ps(ta, _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(j[k].b + 12), ta), _mm_set1_ps(j[k].s)));
+    if (withMove) t = _mm_sub_ps(t, corrections[k]);
+    _mm_storeu_ps(j[k].out + 12, _mm_or_ps(_mm_and_ps(t, xyz), w1));
   }
-  __m128 t3 = one;
-  _MM_TRANSPOSE4_PS(tx, ty, tz, t3);
-  _mm_storeu_ps(j[0].out + 12, tx);
-  _mm_storeu_ps(j[1].out + 12, ty);
-  _mm_storeu_ps(j[2].out + 12, tz);
-  _mm_storeu_ps(j[3].out + 12, t3);
 }
 
 }  // namespace xsimd
