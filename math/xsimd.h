@@ -32,17 +32,21 @@ inline __m128 RowTimes(__m128 a, const __m128* b) {
   return _mm_add_ps(r, _mm_mul_ps(Splat<3>(a), b[3]));
 }
 
-// The rows of a times b. `affine`: a's first three rows end in 0 (a rigid pose), so those rows
-// need three products, with the same result.
-inline void ProductRows(__m128* r, const float* a, const float* b, bool affine) {
+// The rows of a times b. `rigid`: a is a rigid pose and b affine (both with a fourth column of
+// 0 0 0 1), so every row needs three products, with the same result: a's zeros add nothing and
+// its fourth-row 1 takes b's fourth row as it stands.
+inline void ProductRows(__m128* r, const float* a, const float* b, bool rigid) {
   const __m128 rows[4] = {_mm_loadu_ps(b), _mm_loadu_ps(b + 4), _mm_loadu_ps(b + 8), _mm_loadu_ps(b + 12)};
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 4; ++i) {
     const __m128 x = _mm_loadu_ps(a + 4 * i);
-    r[i] = affine ? _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat<0>(x), rows[0]), _mm_mul_ps(Splat<1>(x), rows[1])),
-                               _mm_mul_ps(Splat<2>(x), rows[2]))
-                  : RowTimes(x, rows);
+    if (!rigid) {
+      r[i] = RowTimes(x, rows);
+      continue;
+    }
+    const __m128 three = _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat<0>(x), rows[0]), _mm_mul_ps(Splat<1>(x), rows[1])),
+                                    _mm_mul_ps(Splat<2>(x), rows[2]));
+    r[i] = i < 3 ? three : _mm_add_ps(three, rows[3]);
   }
-  r[3] = RowTimes(_mm_loadu_ps(a + 12), rows);
 }
 
 inline void StoreRows(float* out, const __m128* r) {

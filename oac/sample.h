@@ -70,16 +70,22 @@ inline void KeyPose(Pose* out, const AnimKey& k) {
 // The interval that the hint names, or the next one in the direction of `speed`, when it holds f:
 // its first key's index in *j.
 XAMO_INLINE bool HintInterval(const AnimKey* k, uint32_t c, uint32_t h, float f, float speed, uint32_t* j) {
-  if (h < c - 1 && k[h].frame <= f && f < k[h + 1].frame) {
-    *j = h;
-  } else if (speed > 0.0f && h + 1 < c - 1 && k[h + 1].frame <= f && f < k[h + 2].frame) {
-    *j = h + 1;
-  } else if (speed < 0.0f && h >= 1 && h < c && k[h - 1].frame <= f && f < k[h].frame) {
-    *j = h - 1;
-  } else {
-    return false;
+  if (h < c - 1) {
+    const float mid = k[h + 1].frame;
+    if (k[h].frame <= f && f < mid) {
+      *j = h;
+      return true;
+    }
+    if (speed > 0.0f && h + 1 < c - 1 && mid <= f && f < k[h + 2].frame) {
+      *j = h + 1;
+      return true;
+    }
   }
-  return true;
+  if (speed < 0.0f && h >= 1 && h < c && k[h - 1].frame <= f && f < k[h].frame) {
+    *j = h - 1;
+    return true;
+  }
+  return false;
 }
 
 // SamplePose in two halves: chooses the interval (and updates the hint) as SamplePose does; when
