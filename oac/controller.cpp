@@ -42,7 +42,7 @@ OacData* OacAlloc(const HostObject& obj, uint32_t n) {
   c->limbPlay = AllocArray<OacLimbPlay>(n);
   c->limbTrans = AllocArray<OacLimbTrans>(n);
   c->updateOrder = AllocArray<uint32_t>(n);
-  c->localMatrices = AllocArray<Mat4>(n);
+  c->localMatrices = AllocLines<Mat4>(n);
   c->limbLinks = AllocArray<LimbLink>(n);
   c->limbActive = AllocArray<uint8_t>(n);
   c->limbReference = AllocArray<int32_t>(n);
@@ -149,7 +149,7 @@ void OacFree(OacData* c) {
   free(c->updateOrder);
   free(c->limbPlay);
   free(c->limbTrans);
-  free(c->localMatrices);
+  FreeLines(c->localMatrices);
   free(c->limbReference);
   free(c->limbActive);
   free(c->playAnim);

@@ -57,10 +57,12 @@ struct LimbLink {
 // reused only while the inputs hold the very same bits.
 // The limb's own transform U = S x Rx x Ry x Rz x T of the host's limbOffset, limbScale and
 // limbRotation (nine floats in a row in the host's limb record).
+// (112 bytes, every row on a 16-byte boundary: no load of a row or of the key spans two cache lines.)
 struct OacTransformCache {
+  Mat4 u;
   float key[9];    // limbOffset, limbScale, limbRotation that `u` was built from
   uint32_t state;  // kTransformNone, kTransformBuilt, or kTransformIdentity (built and U = I)
-  Mat4 u;
+  uint32_t pad[2];
 };
 enum : uint32_t { kTransformNone = 0, kTransformBuilt = 1, kTransformIdentity = 2 };
 
