@@ -213,8 +213,10 @@ struct PoseJob {
 
 // Blends four jobs lane by lane (structure of arrays: lane k of every vector belongs to job k),
 // with the same operations in each lane as Slerp and RotationMove give one quaternion. Without
-// `withMove` every tm counts as zero. A job's out may be its own a or b, but no other job's.
-inline void BlendPoses4(const PoseJob* j, bool withMove) {
+// `withMove` (a template argument: the kernel carries no branch for it) every tm counts as zero.
+// A job's out may be its own a or b, but no other job's.
+template <bool withMove>
+inline void BlendPoses4(const PoseJob* j) {
   const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
   __m128 ax = _mm_loadu_ps(j[0].a + 16), ay = _mm_loadu_ps(j[1].a + 16), az = _mm_loadu_ps(j[2].a + 16),
          aw = _mm_loadu_ps(j[3].a + 16);
@@ -255,7 +257,7 @@ inline void BlendPoses4(const PoseJob* j, bool withMove) {
   __m128 r20 = _mm_add_ps(xz, wy), r21 = _mm_sub_ps(yz, wx), r22 = _mm_sub_ps(_mm_sub_ps(one, xx), yy);
   // tm R, read before the rows below overwrite the first row that holds tm.
   __m128 cx = zero, cy = zero, cz = zero;
-  if (withMove) {
+  if constexpr (withMove) {
     __m128 tmx = _mm_loadu_ps(j[0].out), tmy = _mm_loadu_ps(j[1].out), tmz = _mm_loadu_ps(j[2].out),
            tmw = _mm_loadu_ps(j[3].out);
     _MM_TRANSPOSE4_PS(tmx, tmy, tmz, tmw);
@@ -274,14 +276,14 @@ inline void BlendPoses4(const PoseJob* j, bool withMove) {
   // Translation rows, with a fourth element of 1, job by job: a lerp needs no lanes of other
   // jobs, and the shuffles of a transposition are the kernel's scarcest resource.
   __m128 cw = zero;
-  if (withMove) _MM_TRANSPOSE4_PS(cx, cy, cz, cw);
+  if constexpr (withMove) _MM_TRANSPOSE4_PS(cx, cy, cz, cw);
   const __m128 corrections[4] = {cx, cy, cz, cw};
   const __m128 xyz = _mm_castsi128_ps(_mm_setr_epi32(-1, -1, -1, 0));
   const __m128 w1 = _mm_setr_ps(0.0f, 0.0f, 0.0f, 1.0f);
   for (int k = 0; k < 4; ++k) {
     const __m128 ta = _mm_loadu_ps(j[k].a + 12);
     __m128 t = _mm_add_ps(ta, _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(j[k].b + 12), ta), _mm_set1_ps(j[k].s)));
-    if (withMove) t = _mm_sub_ps(t, corrections[k]);
+    if constexpr (withMove) t = _mm_sub_ps(t, corrections[k]);
     _mm_storeu_ps(j[k].out + 12, _mm_or_ps(_mm_and_ps(t, xyz), w1));
   }
 }

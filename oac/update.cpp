@@ -187,7 +187,8 @@ struct PoseBatch {
       jobs[k] = jobs[0];
       jobs[k].out = spare.m.m;
     }
-    xsimd::BlendPoses4(jobs, withMove);
+    if (withMove) xsimd::BlendPoses4<true>(jobs);
+    else xsimd::BlendPoses4<false>(jobs);
     count = 0;
   }
   xsimd::PoseJob jobs[4];
