@@ -16,6 +16,16 @@
 #define XAMO_INLINE inline __attribute__((always_inline))
 #endif
 
+// The branches of the update that a steady animation takes on (nearly) every limb, and those it
+// takes once in a while: the compiler lays the first out in a straight line.
+#if defined(_MSC_VER)
+#define XAMO_LIKELY(x) (x)
+#define XAMO_UNLIKELY(x) (x)
+#else
+#define XAMO_LIKELY(x) __builtin_expect(!!(x), 1)
+#define XAMO_UNLIKELY(x) __builtin_expect(!!(x), 0)
+#endif
+
 namespace xsimd {
 
 template <int I>
@@ -102,7 +112,9 @@ inline __m128 SeriesTerm(__m128 u2, __m128 y, float k, float v) {
 }
 
 // 1 + b_1 (1 + b_2 (...)) for the factors k, v of `terms` (even) terms, lane by lane.
-inline __m128 SeriesSum(__m128 u2, __m128 y, const float* k, const float* v, int terms) {
+// (The count is a template argument, so that every sum is a straight line of steps.)
+template <int terms>
+inline __m128 SeriesSum(__m128 u2, __m128 y, const float* k, const float* v) {
   const __m128 one = _mm_set1_ps(1.0f);
   __m128 sum = one;
   for (int i = terms - 2; i >= 0; i -= 2) {
@@ -124,9 +136,14 @@ inline void SlerpWeight(__m128 x, __m128 ua, const __m128& ub, __m128* wa, __m12
     // series in cos(theta) - 1 itself. Up to 8 degrees (consecutive keys of a motion sampled at
     // 30 keys per second, mostly) its first two terms are as good: the rest add under 2e-8.
     const __m128 y = _mm_sub_ps(x, one);
-    const int terms = _mm_movemask_ps(_mm_cmpge_ps(x, _mm_set1_ps(0.99f))) == 0xF ? 2 : 4;
-    *wa = _mm_mul_ps(ua, SeriesSum(_mm_mul_ps(ua, ua), y, kNearK, kNearV, terms));
-    *wb = _mm_mul_ps(ub, SeriesSum(_mm_mul_ps(ub, ub), y, kNearK, kNearV, terms));
+    const __m128 ua2 = _mm_mul_ps(ua, ua), ub2 = _mm_mul_ps(ub, ub);
+    if (_mm_movemask_ps(_mm_cmpge_ps(x, _mm_set1_ps(0.99f))) == 0xF) {
+      *wa = _mm_mul_ps(ua, SeriesSum<2>(ua2, y, kNearK, kNearV));
+      *wb = _mm_mul_ps(ub, SeriesSum<2>(ub2, y, kNearK, kNearV));
+    } else {
+      *wa = _mm_mul_ps(ua, SeriesSum<4>(ua2, y, kNearK, kNearV));
+      *wb = _mm_mul_ps(ub, SeriesSum<4>(ub2, y, kNearK, kNearV));
+    }
     return;
   }
   // Otherwise the half angle phi = theta / 2 keeps the series short:
@@ -135,8 +152,8 @@ inline void SlerpWeight(__m128 x, __m128 ua, const __m128& ub, __m128* wa, __m12
   const __m128 c = _mm_sqrt_ps(_mm_add_ps(half, _mm_mul_ps(half, x)));
   const __m128 y = _mm_sub_ps(c, one), inv = _mm_div_ps(one, c);
   const __m128 ua2 = _mm_add_ps(ua, ua), ub2 = _mm_add_ps(ub, ub);
-  *wa = _mm_mul_ps(_mm_mul_ps(ua, SeriesSum(_mm_mul_ps(ua2, ua2), y, kFarK, kFarV, 6)), inv);
-  *wb = _mm_mul_ps(_mm_mul_ps(ub, SeriesSum(_mm_mul_ps(ub2, ub2), y, kFarK, kFarV, 6)), inv);
+  *wa = _mm_mul_ps(_mm_mul_ps(ua, SeriesSum<6>(_mm_mul_ps(ua2, ua2), y, kFarK, kFarV)), inv);
+  *wb = _mm_mul_ps(_mm_mul_ps(ub, SeriesSum<6>(_mm_mul_ps(ub2, ub2), y, kFarK, kFarV)), inv);
 }
 
 // Both weights of a slerp, lane 0 for a and lane 1 for b: sin((1 - t) theta) / sin(theta) and

@@ -96,14 +96,14 @@ XAMO_INLINE bool HintInterval(const AnimKey* k, uint32_t c, uint32_t h, float f,
 XAMO_INLINE bool SampleKeys(Pose* out, const AnimTrack* track, float f, float speed, uint32_t* hint, KeyBlend* blend) {
   const uint32_t c = track->keyCount;
   const AnimKey* k = track->keys;
-  if (c < 2) {
+  if (XAMO_UNLIKELY(c < 2)) {
     if (c) KeyPose(out, k[0]);
     else *out = kIdentityPose;
     return false;
   }
   const uint32_t h = *hint;
   uint32_t j;
-  if (!(track->ascending && HintInterval(k, c, h, f, speed, &j))) {
+  if (XAMO_UNLIKELY(!(track->ascending && HintInterval(k, c, h, f, speed, &j)))) {
     if (f > k[c - 1].frame) {
       KeyPose(out, k[c - 1]);
       return false;
@@ -118,11 +118,11 @@ XAMO_INLINE bool SampleKeys(Pose* out, const AnimTrack* track, float f, float sp
   const AnimKey& b = k[j + 1];
   const float t0 = a.frame, t1 = b.frame;
   const float s = t1 == t0 ? 0.0f : (f - t0) / (t1 - t0);
-  if (s <= 0.0f) {
+  if (XAMO_UNLIKELY(s <= 0.0f)) {
     KeyPose(out, a);
     return false;
   }
-  if (s >= 1.0f) {
+  if (XAMO_UNLIKELY(s >= 1.0f)) {
     KeyPose(out, b);
     return false;
   }

@@ -68,7 +68,7 @@ struct FrameStep {
 bool AdvanceFrame(float* current, float start, float end, float d, uint8_t looping) {
   float f = *current + d;
   bool stopped = false;
-  if (f > end) {
+  if (XAMO_UNLIKELY(f > end)) {
     if (looping == 1) {
       f = start == end ? end : f - end + start;
     } else {
@@ -76,7 +76,7 @@ bool AdvanceFrame(float* current, float start, float end, float d, uint8_t loopi
       stopped = true;
     }
   }
-  if (f < start) {
+  if (XAMO_UNLIKELY(f < start)) {
     if (looping == 1) {
       f = f - start + end;
     } else {
@@ -97,8 +97,8 @@ static_assert(offsetof(sLimb, limbScale) == offsetof(sLimb, limbOffset) + 12 &&
 // null when U is the identity (then F = P needs no product).
 XAMO_INLINE const Mat4* LimbTransform(OacTransformCache* k, const sLimb* limb) {
   const float* in = limb->limbOffset;
-  if (k->state == kTransformNone || !xsimd::SameBits16(in, k->key) || !xsimd::SameBits16(in + 4, k->key + 4) ||
-      memcmp(in + 8, k->key + 8, sizeof(float)) != 0) {
+  if (XAMO_UNLIKELY(k->state == kTransformNone || !xsimd::SameBits16(in, k->key) ||
+                    !xsimd::SameBits16(in + 4, k->key + 4) || memcmp(in + 8, k->key + 8, sizeof(float)) != 0)) {
     memcpy(k->key, in, sizeof k->key);
     MatCompose(&k->u, limb->limbScale, limb->limbRotation, limb->limbOffset);
     bool identity = true;
@@ -211,7 +211,7 @@ XAMO_INLINE const Pose* AdvanceAndSample(OacData* c, uint32_t l, FrameStep* step
   OacLimbPlay& play = c->limbPlay[l];
   const AnimTrack* playTrack = c->playTrack[l];
   KeyBlend kb;
-  if (play.active && playTrack) {
+  if (XAMO_LIKELY(play.active && playTrack)) {
     if (AdvanceFrame(&play.currentFrame, play.startFrame, play.endFrame, step->Of(play.speed), play.looping))
       play.active = 0;
     Pose* out = &c->playPose[l];
