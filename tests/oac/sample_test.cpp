@@ -102,6 +102,9 @@ TEST_F(Sampler, EachBranchOfTheHint) {
   uint32_t hint = 1;
   EXPECT_TRUE(SameMatrix(Sample(12.5f, 1, &hint), Blend(1, 0.25f)));  // the hint holds f
   EXPECT_EQ(hint, 1u);
+  EXPECT_TRUE(SameMatrix(Sample(20, 1, &hint), K[2]));  // at a key: the interval it opens
+  EXPECT_EQ(hint, 2u);
+  hint = 1;
   EXPECT_TRUE(SameMatrix(Sample(21, 1, &hint), Blend(2, 0.1f)));  // next interval, playing forward
   EXPECT_EQ(hint, 2u);
   EXPECT_TRUE(SameMatrix(Sample(31, 1, &hint), K[3]));  // past the last key: hint untouched
@@ -125,6 +128,32 @@ TEST_F(Sampler, EachBranchOfTheHint) {
   // Before the first key's time (negative frames): key 0.
   hint = 0;
   EXPECT_TRUE(SameMatrix(Sample(-4, 1, &hint), K[0]));
+}
+
+// A track known to ascend skips the last-key check while the hint's intervals hold the frame: the
+// same poses and hints as a track not known to, on every branch.
+TEST_F(Sampler, AscendingTracksChooseAsAnyTrackDoes) {
+  ASSERT_EQ(anim->tracks[0].ascending, 1u);
+  AnimTrack unknown = anim->tracks[0];
+  unknown.ascending = 0;
+  for (float f : {-4.0f, 0.0f, 5.0f, 10.0f, 12.5f, 20.0f, 21.0f, 29.9f, 30.0f, 31.0f})
+    for (float speed : {-1.0f, 0.0f, 1.0f})
+      for (uint32_t h : {0u, 1u, 2u, 3u, 99u}) {
+        Pose fast, slow;
+        uint32_t hf = h, hs = h;
+        SamplePose(&fast, &anim->tracks[0], f, speed, &hf);
+        SamplePose(&slow, &unknown, f, speed, &hs);
+        EXPECT_TRUE(SameMatrix(fast.m, slow.m) && hf == hs) << f << " " << speed << " " << h;
+      }
+  // Keys out of order are not marked: a frame past the last key's time gives the last key even
+  // where the hint's interval holds it.
+  AnimData* odd = Make({{{0, K[0]}, {10, K[1]}, {20, K[2]}, {5, K[3]}}});
+  EXPECT_EQ(odd->tracks[0].ascending, 0u);
+  uint32_t hint = 1;
+  Mat4 m;
+  SampleMatrixTrack(&m, odd, 0, 15, 1, &hint);
+  EXPECT_TRUE(SameMatrix(m, K[3]));
+  AnimFree(odd);
 }
 
 TEST_F(Sampler, ShortTracksGiveTheirOnlyKeyOrTheIdentity) {

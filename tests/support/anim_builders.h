@@ -73,12 +73,20 @@ inline Mat4 Compose(float sx, float sy, float sz, float ax, float ay, float az, 
 inline bool SameMatrix(const Mat4& a, const Mat4& b) { return memcmp(&a, &b, sizeof a) == 0; }
 
 // Every key keeps, bit for bit, the quaternion its matrix gives.
-inline void ExpectKeptQuaternions(const AnimTrack& t) {
+// What a track keeps beside its keys is true of them: each key's quaternion, float time and rigid
+// flag, and the track's ascending flag.
+inline void ExpectKeptFacts(const AnimTrack& t) {
+  bool ascending = true;
   for (uint32_t k = 0; k < t.keyCount; ++k) {
+    const AnimKey& key = t.keys[k];
     Quat q;
-    QuatFromMatrix(&q, t.keys[k].matrix);
-    EXPECT_EQ(memcmp(&q, &t.keys[k].rotation, sizeof q), 0) << "key " << k;
+    QuatFromMatrix(&q, key.matrix);
+    EXPECT_EQ(memcmp(&q, &key.rotation, sizeof q), 0) << "key " << k;
+    EXPECT_EQ(key.frame, static_cast<float>(key.time)) << "key " << k;
+    EXPECT_EQ(key.rigid, MatIsRigid(key.matrix) ? 1u : 0u) << "key " << k;
+    ascending = ascending && (k == 0 || static_cast<float>(t.keys[k - 1].time) <= static_cast<float>(key.time));
   }
+  EXPECT_EQ(t.ascending, ascending ? 1u : 0u);
 }
 
 inline void ExpectNear(const Mat4& got, const Mat4& want, float tol = 1e-4f) {
