@@ -2,7 +2,6 @@
 // retime, queries, save and reload, with odd limbs, keys, times and floats. After every command:
 // a track whose keys ascended still ascends, the counts agree with the result codes, and the
 // total frames follow the rule.
-#include "anim/animfile.h"
 #include "fuzz_support.h"
 
 using namespace fuzz;
@@ -21,45 +20,22 @@ static std::vector<std::pair<uint32_t, bool>> State(const AnimData* anim) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input in{data, size};
-  uint32_t id = LoadAnim(MakeAnimFile(in, 4, 6));
+  uint32_t id = MakeAnim(in, 4, 6);
   for (int steps = 0; in.More() && steps < 64; ++steps) {
     const AnimData* anim = AnimFromHandle(id);
     const auto before = State(anim);
     const uint32_t limb = in.Pick(anim->limbCount);
     const uint32_t key = in.Pick(limb < anim->limbCount ? anim->tracks[limb].keyCount : 0);
     int change = 0;  // the change of the limb's key count that the result calls for
-    switch (in.Below(8)) {
-      case 0: {
-        const int32_t result = Xamo_AnimInsertKey(id, limb, in.Time());
-        change = result > 0 ? 1 : result < 0 ? 0 : -9;  // -9: 0 is an insert at index 0 or a refusal
-        break;
-      }
-      case 1: change = Xamo_AnimDeleteKey(id, limb, key) == 0 ? -1 : 0; break;
-      case 2: Xamo_AnimModifyKeyRot(id, limb, key, in.Float(), in.Float(), in.Float()); break;
-      case 3: Xamo_AnimModifyKeyPos(id, limb, key, in.Float(), in.Float(), in.Float()); break;
-      case 4: Xamo_AnimModifyKeyScale(id, limb, key, in.Float(), in.Float(), in.Float()); break;
-      case 5: {
-        const uint32_t time = in.Time();
-        const int32_t result = Xamo_AnimModifyKeyTime(id, limb, key, time);
-        Check(result == 0 || result == -1, "retime gives 0 or -1");
-        if (result == 0) Check(Xamo_AnimGetLimbKeyTime(id, limb, key) == time, "the key moved to its time");
-        break;
-      }
-      case 6:  // keys and limbs that are not there
-        for (auto q : kKeyQueries) q(id, limb, key);
-        Xamo_AnimGetLimbKeyTime(id, limb, key);
-        Xamo_AnimSetPlaySpeed(id, in.Float());
-        Xamo_AnimGetPlaySpeed(id);
-        break;
-      default: id = Reload(id);
-    }
+    if (in.Below(8) == 7) id = Reload(id);
+    else change = EditKey(in, id, limb, key);
     const auto after = State(AnimFromHandle(id));
     Check(after.size() == before.size(), "no command changes the track count");
     for (uint32_t l = 0; l < after.size(); ++l) {
       if (before[l].second) Check(after[l].second, "keys that ascended still ascend");
       const int delta = static_cast<int>(after[l].first) - static_cast<int>(before[l].first);
       if (l != limb) Check(delta == 0, "other tracks keep their keys");
-      else if (change == -9) Check(delta == 0 || delta == 1, "an insert adds one key or none");
+      else if (change == kOneOrNone) Check(delta == 0 || delta == 1, "an insert adds one key or none");
       else Check(delta == change, "the key count follows the result code");
     }
     CheckCounts(id);

@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sObject* objects[2] = {MakeObject(in, 1, 10, in.U8() & 1), MakeObject(in, 2, 10, in.U8() & 1)};
   AddObjectKeys(in, objects[0]);
   Handles anims, oacs;
-  for (uint32_t i = in.Below(3) + 1; i; --i) anims.live.push_back(LoadAnim(MakeAnimFile(in, 6, 4)));
+  for (uint32_t i = in.Below(3) + 1; i; --i) anims.live.push_back(MakeAnim(in, 6, 4));
   for (int steps = 0; in.More() && steps < 96; ++steps) {
     const uint32_t oac = oacs.Pick(in, anims), anim = anims.Pick(in, oacs), limb = in.Pick(12);
     switch (in.Below(10)) {
@@ -52,15 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 3:  // an animation deleted, perhaps while limbs play it or blend into it
         Xamo_AnimDelete(anim);
         anims.Kill(anim);
-        if (anims.live.empty() || in.U8() & 1) anims.live.push_back(LoadAnim(MakeAnimFile(in, 6, 4)));
+        if (anims.live.empty() || in.U8() & 1) anims.live.push_back(MakeAnim(in, 6, 4));
         break;
-      case 4:  // keys edited mid-play
-        switch (in.Below(3)) {
-          case 0: Xamo_AnimInsertKey(anim, limb, in.Time()); break;
-          case 1: Xamo_AnimDeleteKey(anim, limb, in.Below(4)); break;
-          default: Xamo_AnimModifyKeyTime(anim, limb, in.Below(4), in.Time());
-        }
-        break;
+      case 4: EditKey(in, anim, limb, in.Below(4)); break;  // keys edited mid-play
       case 5: {  // the object loses limbs (never below what its table holds)
         sObject* o = objects[in.Below(2)];
         o->limbCount = in.Below(o->limbCount + 1);

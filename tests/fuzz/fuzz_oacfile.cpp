@@ -2,6 +2,8 @@
 // and onto one whose count does not; then updates, playback commands and queries on what loaded.
 #include <string.h>
 
+#include <fstream>
+
 #include "fuzz_support.h"
 
 using namespace fuzz;
@@ -17,9 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (uint32_t i = 1; i < n; ++i) subhost::Link(matching, i - 1, i);  // a chain
   subhost::MakeObject(2, n + 1);
   static const std::string path = ScratchPath("file.oac"), saved = ScratchPath("saved.oac");
-  WriteScratch(path, data, size);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   Input in{data, size};  // the same bytes drive the commands below
-  const uint32_t anim = LoadAnim(MakeAnimFile(in, 4, 3));
+  const uint32_t anim = MakeAnim(in, 4, 3);
   for (uint32_t obj = 1; obj <= 2; ++obj) {
     const uint32_t oac = Xamo_oacLoad(const_cast<char*>(path.c_str()), obj);
     if (!oac) continue;

@@ -16,12 +16,9 @@ std::vector<uint32_t> KeyCounts(uint32_t obj, uint32_t limbs) {
   return counts;
 }
 
-// Loads a file the plug-in wrote and reads it through the animation commands.
+// Loads a file the plug-in wrote, reads it through the animation commands and saves it again.
 void ReadBack(const std::string& path) {
-  if (const uint32_t id = Xamo_AnimLoad(const_cast<char*>(path.c_str()))) {
-    QueryAnim(id, 16);
-    Xamo_AnimDelete(id);
-  }
+  if (const uint32_t id = Xamo_AnimLoad(const_cast<char*>(path.c_str()))) QueryReloadDelete(id, 16);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-// The debug log, seen from outside: each command that gives a quiet result appends its line, a
-// command that succeeds or answers with a key-editing code appends nothing, and without a log
-// nothing is written anywhere. The plug-in looks for its log once per load, so every case loads a
-// fresh copy of the shared object.
+// The debug log, seen from outside: off, and nothing written, unless the program folder holds
+// Xamovel.log or XAMOVEL_LOG names a file; then each command that gives a quiet result appends
+// its line, and a command that succeeds or answers with a key-editing code appends nothing. The
+// plug-in looks for its log once per load, so every case loads a fresh instance.
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -15,44 +15,37 @@
 
 namespace {
 
-class DebugLog : public PluginTest {
- protected:
-  // A fresh instance of the plug-in (a copy of the shared object), bound to the substitute host.
-  XamoApi Fresh(const char* copyName) {
-    const std::string copy = TempPath(copyName);
-    const std::string cmd = std::string("cp '") + XAMO_PLUGIN_PATH + "' '" + copy + "'";
-    EXPECT_EQ(system(cmd.c_str()), 0);
-    XamoApi api;
-    EXPECT_TRUE(subhost::LoadPlugin(copy.c_str(), &api));
-    api.ReceiveCoreDataPtr(subhost::CoreData());
-    return api;
-  }
-  static std::string Hex(uint32_t v) {
-    char s[16];
-    snprintf(s, sizeof s, "0x%08x", v);
-    return s;
-  }
-  static std::string ProgramFolder() {
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    std::string p(path, n > 0 ? static_cast<size_t>(n) : 0);
-    return p.substr(0, p.rfind('/') + 1);
-  }
-  static bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
-};
+using DebugLog = PluginTest;
 
-TEST_F(DebugLog, EachQuietResultAppendsOneLineAndNothingElseDoes) {
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+TEST_F(DebugLog, OffUnlessAFileIsThereThenEachQuietResultAppendsOneLine) {
+  unsetenv("XAMOVEL_LOG");
+  subhost::MakeObject(1, 15);
+  char exe[4096];
+  const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  const std::string self(exe, n > 0 ? static_cast<size_t>(n) : 0);
+  const std::string folderLog = self.substr(0, self.rfind('/') + 1) + "Xamovel.log";
+  ASSERT_FALSE(Exists(folderLog)) << "a stray " << folderLog << " would switch the log on";
+  EXPECT_EQ(Fresh("off.so").Xamo_ObjTotalLimbs(99), 0u);
+  EXPECT_FALSE(Exists(folderLog));
+  std::ofstream{folderLog};  // with the file there, the same kind of failure appends to it
+  Fresh("folder.so").Xamo_ObjRenameLimb(1, 15, const_cast<char*>("x"));
+  const std::string got = ReadText(folderLog);
+  remove(folderLog.c_str());
+  EXPECT_EQ(got, "Xamo_ObjRenameLimb: limb 15 beyond the object's 15 limbs\n");
+
   const std::string log = TempPath("x.log");
   setenv("XAMOVEL_LOG", log.c_str(), 1);
   const XamoApi p = Fresh("named.so");
-  subhost::MakeObject(1, 15);
   const std::string blank = TempPath("blank.xam"), junk = TempPath("junk.oac"), walk = TempPath("walk.xam");
   std::ofstream(junk) << "not a controller";
   // Succeeding commands, checked with the first case.
   p.Xamo_ObjMakeNewAnimation(1, const_cast<char*>(blank.c_str()));
   const uint32_t anim = p.Xamo_AnimLoad(const_cast<char*>(blank.c_str()));
   const uint32_t oac = p.Xamo_oacCreate(1);
-
+  char oacHex[16];
+  snprintf(oacHex, sizeof oacHex, "0x%08x", oac);
   struct Case {
     std::function<void()> run;
     std::string line;  // what it appends; empty: nothing
@@ -68,7 +61,7 @@ TEST_F(DebugLog, EachQuietResultAppendsOneLineAndNothingElseDoes) {
        "Xamo_AnimGetKeyRotX: key 9 beyond limb 1's 2 keys"},
       // A controller's handle names no animation (a deleted animation's may name a new one on
       // builds where handles are addresses).
-      {[&] { EXPECT_EQ(p.Xamo_AnimGetTotalLimbs(oac), 0u); }, "Xamo_AnimGetTotalLimbs: no animation " + Hex(oac)},
+      {[&] { EXPECT_EQ(p.Xamo_AnimGetTotalLimbs(oac), 0u); }, std::string("Xamo_AnimGetTotalLimbs: no animation ") + oacHex},
       {[&] { EXPECT_EQ(p.Xamo_ObjFindLimbParent(99, 0), 0u); }, "Xamo_ObjFindLimbParent: no object 99"},
       {[&] { EXPECT_EQ(p.Xamo_oacLoad(const_cast<char*>(junk.c_str()), 1), 0u); },
        "Xamo_oacLoad: " + junk + ": not a controller file"},
@@ -82,22 +75,6 @@ TEST_F(DebugLog, EachQuietResultAppendsOneLineAndNothingElseDoes) {
     ASSERT_EQ(Exists(log) ? ReadText(log) : "", expected) << "after case " << i;
   }
   unsetenv("XAMOVEL_LOG");
-}
-
-TEST_F(DebugLog, OffUnlessTheProgramFolderHoldsXamovelLog) {
-  unsetenv("XAMOVEL_LOG");
-  subhost::MakeObject(1, 3);
-  const std::string log = ProgramFolder() + "Xamovel.log";
-  ASSERT_FALSE(Exists(log)) << "a stray " << log << " would switch the log on";
-  EXPECT_EQ(Fresh("off.so").Xamo_ObjTotalLimbs(99), 0u);
-  EXPECT_FALSE(Exists(log));
-  // The same failure with the file there appends to it.
-  std::ofstream{log};
-  const XamoApi p = Fresh("folder.so");
-  p.Xamo_ObjRenameLimb(1, 3, const_cast<char*>("x"));
-  const std::string got = ReadText(log);
-  remove(log.c_str());
-  EXPECT_EQ(got, "Xamo_ObjRenameLimb: limb 3 beyond the object's 3 limbs\n");
 }
 
 }  // namespace

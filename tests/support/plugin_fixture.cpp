@@ -1,7 +1,8 @@
 #include "support/plugin_fixture.h"
 
 #include <stdlib.h>
-#include <unistd.h>
+
+#include <filesystem>
 
 #include "plugin/host.h"
 
@@ -22,11 +23,8 @@ void PluginTest::SetUp() {
 }
 
 void PluginTest::TearDown() {
-  if (tempDir_ != "/tmp") {
-    std::string cmd = "rm -rf '" + tempDir_ + "'";
-    if (system(cmd.c_str()) != 0) {
-    }
-  }
+  std::error_code ignored;
+  if (tempDir_ != "/tmp") std::filesystem::remove_all(tempDir_, ignored);
   x.Xamo_SetDefaultPlaySpeed(30.0f);
   // The host's records go with the next reset: let no binding keep pointing at them.
   x.ReceiveCoreDataPtr(nullptr);
@@ -34,3 +32,13 @@ void PluginTest::TearDown() {
 }
 
 std::string PluginTest::TempPath(const char* name) { return tempDir_ + "/" + name; }
+
+XamoApi PluginTest::Fresh(const char* copyName) {
+  const std::string copy = TempPath(copyName);
+  std::error_code error;
+  EXPECT_TRUE(std::filesystem::copy_file(XAMO_PLUGIN_PATH, copy, error)) << error.message();
+  XamoApi api;
+  EXPECT_TRUE(subhost::LoadPlugin(copy.c_str(), &api));
+  api.ReceiveCoreDataPtr(subhost::CoreData());
+  return api;
+}

@@ -18,6 +18,9 @@ class PluginTest : public ::testing::Test {
   const XamoApi& x = Xamo();
   // A path for a scratch file of this test (removed at tear-down).
   std::string TempPath(const char* name);
+  // A fresh instance of the plug-in, with state of its own (a copy of the shared object), bound
+  // to the substitute host.
+  XamoApi Fresh(const char* copyName);
 
  private:
   std::string tempDir_;
