@@ -41,10 +41,7 @@ TEST(AnimFile, GoldenFileLoadsFieldByField) {
   }
 }
 
-std::vector<uint8_t> Patched(std::vector<uint8_t> b, size_t at, uint32_t value) {
-  memcpy(b.data() + at, &value, 4);
-  return b;
-}
+std::vector<uint8_t> Patched(std::vector<uint8_t> b, size_t at, uint32_t v) { memcpy(&b[at], &v, 4); return b; }
 
 // No tracks: the empty animation, nothing else set. Else that many tracks, each with a key array,
 // and the end mark read.
@@ -68,12 +65,15 @@ TEST(AnimFile, WhatLoadsAndWhatLoadsAsTheEmptyAnimation) {
   const std::string rest(g.begin() + 12, g.end());
   std::vector<uint8_t> lower = g;
   for (int i = 4; i < 12; ++i) lower[i] = static_cast<uint8_t>(tolower(lower[i]));
+  const auto magic300 = [&](char fill) {
+    return Bytes().u32(300).text("XAMOVELN").text(std::string(292, fill)).text(rest).b;
+  };
   const struct { const char* what; std::vector<uint8_t> file; uint32_t tracks; } cases[] = {
       {"magic in lower case", lower, 2},
-      {"NUL after the name in a 300-byte magic", Bytes().u32(300).text("XAMOVELN").text(std::string(292, '\0')).text(rest).b, 2},
+      {"NUL after the name in a 300-byte magic", magic300('\0'), 2},
       {"a track without keys", Bytes().header(1, 0).matrix(kIdentity).u32(0).u32(723).b, 1},
       {"another magic", Patched(g, 8, 0x4D4C4556u), 0},  // "XAMOVELM"
-      {"a 300-byte magic", Bytes().u32(300).text("XAMOVELN").text(std::string(292, 'X')).text(rest).b, 0},
+      {"a 300-byte magic", magic300('X'), 0},
       {"magic length", Patched(g, 0, 0xFFFFFFF0u), 0},
       {"track count", Patched(g, 24, 0xFFFFFFFFu), 0},
       {"one track too many", Patched(g, 24, 3), 0},
@@ -86,7 +86,8 @@ TEST(AnimFile, WhatLoadsAndWhatLoadsAsTheEmptyAnimation) {
     AnimPtr a(AnimParse(c.file.empty() ? nullptr : c.file.data(), c.file.size()));
     ExpectLoaded(a.get(), c.tracks, c.what);
   }
-  for (size_t n = 0; n < g.size(); ++n) ExpectLoaded(AnimPtr(AnimParse(g.data(), n)).get(), 0, "prefix " + std::to_string(n));
+  for (size_t n = 0; n < g.size(); ++n)
+    ExpectLoaded(AnimPtr(AnimParse(g.data(), n)).get(), 0, "prefix " + std::to_string(n));
   ExpectLoaded(AnimPtr(AnimLoadFile("/nonexistent-folder/none.xamo")).get(), 0, "no file");
 }
 

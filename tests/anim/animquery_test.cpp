@@ -43,7 +43,8 @@ TEST(MatrixToEuler, RecoversXThenYThenZAndReadsM13OutsideTheUnitRangeAsItStands)
 TEST(AnimQuery, TotalFramesAsAWholeNumber) {
   AnimPtr a(Make({At({}), At({0, 0xFFFFFFFFu})}));
   EXPECT_EQ(a->totalFrames, 4294967296.0f);  // the float nearest 2^32 - 1
-  const struct { float total; uint32_t whole; } cases[] = {{4294967296.0f, 0xFFFFFFFFu}, {120.75f, 120}, {-3.0f, 0}, {NAN, 0}};
+  const struct { float total; uint32_t whole; } cases[] = {
+      {4294967296.0f, 0xFFFFFFFFu}, {120.75f, 120}, {-3.0f, 0}, {NAN, 0}};
   for (const auto& c : cases) {
     a->totalFrames = c.total;
     EXPECT_EQ(AnimTotalFramesWhole(a.get()), c.whole) << c.total;

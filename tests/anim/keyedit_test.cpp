@@ -17,11 +17,7 @@ const Mat4 C = Translated(RotY(-30), 4, -4, 8);
 const Keys kABC = {{0, A}, {10, B}, {20, C}};  // A@0 ---- B@10 ---- C@20
 const uint32_t kLate = 0xFFFFFFF0u;
 
-Mat4 Blend(const Mat4& a, const Mat4& b, float f) {
-  Mat4 m;
-  BlendMatrices(&m, a, b, f);
-  return m;
-}
+Mat4 Blend(const Mat4& a, const Mat4& b, float f) { Mat4 m; BlendMatrices(&m, a, b, f); return m; }
 
 // One edit of track `limb` and the code it answers.
 struct Edit {
@@ -50,7 +46,8 @@ TEST(KeyEdit, InsertDeleteAndRetimeGiveTheirCodesKeysAndTotalFrames) {
       {"insert between two keys at one time: the empty interval refuses",
        {{0, A}, {10, B}, {10, B}, {20, C}}, {Ins(1, 10, -1)}, {{0, A}, {10, B}, {10, B}, {20, C}}, 20},
       {"delete: key 0 takes key 1's matrix and keeps its time; the last key goes",
-       kABC, {Del(1, 3, kDeleteBadKey), Del(2, 0, kDeleteBadLimb), Del(1, 0, kDeleteFirstKept), Del(1, 2, kDeleteRemoved)},
+       kABC, {Del(1, 3, kDeleteBadKey), Del(2, 0, kDeleteBadLimb), Del(1, 0, kDeleteFirstKept),
+              Del(1, 2, kDeleteRemoved)},
        {{0, B}, {10, B}}, 10},
       {"delete an inner key; of two keys key 1 takes key 0's matrix",
        kABC, {Del(1, 1, kDeleteRemoved), Del(1, 1, kDeleteSecondKept)}, {{0, A}, {20, A}}, 20},

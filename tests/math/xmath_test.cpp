@@ -32,7 +32,8 @@ TEST(Math, MatricesActOnRowVectorsAndTheLeftOperandFirst) {
       {"turn, then move: the translation row stays", Mul(turn, move), Translated(turn, 1, 2, 3), 1e-6f},
       {"move, then turn: (1, 2, 3) about Z is (-2, 1, 3)", Mul(move, turn), Translated(turn, -2, 1, 3), 1e-6f},
       // The point (1, 0, 0): scaled to (2, 0, 0), turned to (0, 2, 0), moved to (1, 4, 3).
-      {"scale, turn, move", Compose(2, 2, 2, 0, 0, 90, 1, 2, 3), {{0, 2, 0, 0, -2, 0, 0, 0, 0, 0, 2, 0, 1, 2, 3, 1}}, 1e-6f},
+      {"scale, turn, move", Compose(2, 2, 2, 0, 0, 90, 1, 2, 3),
+       {{0, 2, 0, 0, -2, 0, 0, 0, 0, 0, 2, 0, 1, 2, 3, 1}}, 1e-6f},
       {"inverse of a composite", Mul(any, Inverse(any)), kIdentity, 1e-5f},
       {"inverse of a singular matrix", Inverse(Mat4{}), kIdentity, 0},
   };

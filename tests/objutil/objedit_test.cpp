@@ -80,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(BothGenerations, SaveNoAnims, ::testing::Values(Generat
 //            limb 1: 2 rotation keys (0, 9), 5 position keys (0, 10, ... 40), no scale keys
 //            limb 2: 3 scale keys (0, 7, 14)
 // Save sees two keys of every kind that has more, key 0 whole and key 1 without its host data
-// (zeros: key 0's still leads to it); afterwards, and when Save fails, the object is as it was.
+// (zeros: key 0's, copied whole, still leads to it); afterwards, and when Save fails, the object
+// is as it was.
 TEST_P(SaveNoAnims, SaveSeesTwoKeysPerLongKindAndTheObjectIsWholeAfterwards) {
   sObject* o = subhost::MakeObject(1, 3, GetParam());
   subhost::SetTotalAnimFrames(o, 40.0f);
