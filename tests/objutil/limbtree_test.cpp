@@ -78,10 +78,7 @@ TEST(LimbTree, WholeTreeAnswersMatchThePerLimbRules) {
     if (broken && rng() % 4 == 0) subhost::Limb(o, rng() % n)->index = n + 5;
     std::vector<uint32_t> parents(n), depths(n);
     LimbParents(o, parents.data());
-    for (uint32_t l = 0; l < n; ++l) {
-      ASSERT_EQ(parents[l], ParentByRule(o, l)) << "round " << round << " limb " << l;
-      EXPECT_EQ(FindLimbParent(o, l), parents[l]);
-    }
+    for (uint32_t l = 0; l < n; ++l) ASSERT_EQ(parents[l], ParentByRule(o, l)) << "round " << round << " limb " << l;
     LimbDepths(parents.data(), n, depths.data());
     std::vector<std::vector<uint32_t>> flags(n, std::vector<uint32_t>(n, 0));
     std::vector<uint32_t*> rows(n);
@@ -91,10 +88,8 @@ TEST(LimbTree, WholeTreeAnswersMatchThePerLimbRules) {
       uint32_t d = 0;
       for (uint32_t p = parents[l]; p != 0 && d < n; p = parents[p]) ++d;
       EXPECT_EQ(depths[l], d) << "round " << round << " limb " << l;
-      for (uint32_t j = 0; j < n; ++j) {
+      for (uint32_t j = 0; j < n; ++j)
         EXPECT_EQ(flags[l][j], IsLimbDescendantIn(parents.data(), n, l, j)) << round << ": " << l << " over " << j;
-        EXPECT_EQ(IsLimbDescendant(o, l, j), flags[l][j]) << round << ": " << l << " over " << j;
-      }
     }
   }
 }
