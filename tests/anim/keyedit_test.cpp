@@ -110,6 +110,7 @@ TEST(KeyModify, ReplacesOnePartAndRebuildsScaleRotationTranslation) {
   const float m13 = t.keys[0].matrix.m[2];
   ASSERT_TRUE(AnimModifyKey(a.get(), 1, 0, kKeyPosition, 1, 1, 1));
   ExpectNear(t.keys[0].matrix, Compose(2, 2, 2, 0, m13 * 90.0f, 0, 1, 1, 1), 2e-6f);
+  EXPECT_EQ(Times(t), std::vector<uint32_t>({0, 10, 20}));
   ExpectKeptFacts(t);
   // Bad limb or key: nothing changes.
   const Mat4 before = t.keys[2].matrix;
