@@ -91,20 +91,6 @@ TEST(AnimFile, WhatLoadsAndWhatLoadsAsTheEmptyAnimation) {
   ExpectLoaded(AnimPtr(AnimLoadFile("/nonexistent-folder/none.xamo")).get(), 0, "no file");
 }
 
-TEST(AnimFile, TotalFramesRule) {
-  const Keys three = At({0, 20, 40});
-  const struct { std::vector<Keys> tracks; uint32_t want; } cases[] = {
-      {{}, 0},
-      {{three}, 0},                                      // one track: never examined
-      {{three, At({5}), At({7})}, 0},                     // tracks 1 and up have one key each
-      {{At({10, 50}), three}, 40},                         // track 0 not examined
-      {{At({}), At({90, 3}), At({0, 60, 61})}, 61},        // key 0 not examined, max over tracks
-      {{At({}), At({0, 0xFFFFFFFFu})}, 0xFFFFFFFFu},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(ComputeTotalFrames(AnimPtr(Make(c.tracks)).get()), c.want) << c.tracks.size() << " tracks";
-}
-
 using AnimFileCommands = PluginTest;
 
 // Saved again, the golden file differs only in its total frames (40 computed, not 99 stated).

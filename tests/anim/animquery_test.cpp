@@ -40,9 +40,9 @@ TEST(MatrixToEuler, RecoversXThenYThenZAndReadsM13OutsideTheUnitRangeAsItStands)
   EXPECT_EQ(e.z, 0.0f);
 }
 
-TEST(AnimQuery, TotalFramesAsAWholeNumber) {
-  AnimPtr a(Make({At({}), At({0, 0xFFFFFFFFu})}));
-  EXPECT_EQ(a->totalFrames, 4294967296.0f);  // the float nearest 2^32 - 1
+TEST(AnimQuery, TotalFramesAreTheLargestLaterKeyTimeReadAsAWholeNumber) {
+  AnimPtr a(Make({At({}), At({0, 5}), At({0, 0xFFFFFFFFu})}));
+  EXPECT_EQ(a->totalFrames, 4294967296.0f);  // the float nearest 2^32 - 1: the largest over tracks 1 and up
   const struct { float total; uint32_t whole; } cases[] = {
       {4294967296.0f, 0xFFFFFFFFu}, {120.75f, 120}, {-3.0f, 0}, {NAN, 0}};
   for (const auto& c : cases) {
