@@ -7,97 +7,76 @@
 
 namespace {
 
+using testanim::Compose;
 using testanim::ExpectNear;
+using testanim::Mul;
 using testanim::Translated;
 
-Mat4 Rot(int axis, float degrees) {
+Mat4 Rot(int axis, float degrees) {  // about X, Y or Z
+  void (*const turn[3])(Mat4*, float) = {MatRotationX, MatRotationY, MatRotationZ};
   Mat4 r;
-  const float a = DegToRad(degrees);
-  if (axis == 0) MatRotationX(&r, a);
-  if (axis == 1) MatRotationY(&r, a);
-  if (axis == 2) MatRotationZ(&r, a);
+  turn[axis](&r, DegToRad(degrees));
   return r;
 }
+Mat4 Inverse(const Mat4& a) { Mat4 m; MatInverse(&m, a); return m; }
 
-TEST(Math, RotationsFollowRowVectorConvention) {
-  // At 90 degrees: Z rows (c,s,0), (-s,c,0), (0,0,1), so a point on X lands on Y (point times
-  // matrix); Y rows (c,0,-s), (0,1,0), (s,0,c); X rows (1,0,0), (0,c,s), (0,-s,c).
-  ExpectNear(Rot(2, 90), Mat4{{0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}, 1e-6f);
-  ExpectNear(Rot(1, 90), Mat4{{0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1}}, 1e-6f);
-  ExpectNear(Rot(0, 90), Mat4{{1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1}}, 1e-6f);
-}
-
-TEST(Math, MultiplyAppliesLeftOperandFirstAndMayAlias) {
-  Mat4 t, out;
-  MatTranslation(&t, 1, 2, 3);
-  const Mat4 r = Rot(2, 90);
-  MatMultiply(&out, r, t);  // rotate, then move: translation row stays (1, 2, 3)
-  ExpectNear(out, Translated(r, 1, 2, 3), 1e-6f);
-  MatMultiply(&out, t, r);  // move, then rotate: (1, 2, 3) turned about Z is (-2, 1, 3)
-  ExpectNear(out, Translated(r, -2, 1, 3), 1e-6f);
-  Mat4 alias = t;
-  MatMultiply(&alias, alias, r);
-  ExpectNear(alias, out, 0);
-}
-
-TEST(Math, InverseUndoesACompositeAndSingularGivesIdentity) {
-  const float s[3] = {2, 3, 4}, deg[3] = {10, 20, 30}, off[3] = {5, -6, 7};
-  Mat4 m, inv, prod;
-  MatCompose(&m, s, deg, off);
-  MatInverse(&inv, m);
-  MatMultiply(&prod, m, inv);
-  ExpectNear(prod, kIdentity, 1e-5f);
-  Mat4 zero = {};
-  MatInverse(&inv, zero);
-  ExpectNear(inv, kIdentity, 0);
-}
-
-TEST(Math, QuaternionRoundTripsThroughEveryBranchAndInvertsAsConjugateOverNorm) {
-  // Small angles take the trace branch; 180-degree turns take the largest-diagonal branches.
-  const float cases[][2] = {{0, 30}, {1, 170}, {2, -45}, {0, 180}, {1, 180}, {2, 180}};
+// Row vectors, a point times the matrix: at 90 degrees Z rows (c,s,0), (-s,c,0), (0,0,1), so a
+// point on X lands on Y; Y rows (c,0,-s), (0,1,0), (s,0,c); X rows (1,0,0), (0,c,s), (0,-s,c). The
+// left operand of a product acts first; translation is the fourth row.
+TEST(Math, MatricesActOnRowVectorsAndTheLeftOperandFirst) {
+  const Mat4 move = Translated(kIdentity, 1, 2, 3), turn = Rot(2, 90), any = Compose(2, 3, 4, 10, 20, 30, 5, -6, 7);
+  const struct { const char* what; Mat4 got, want; float tol; } cases[] = {
+      {"Z 90", turn, {{0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}, 1e-6f},
+      {"Y 90", Rot(1, 90), {{0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1}}, 1e-6f},
+      {"X 90", Rot(0, 90), {{1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1}}, 1e-6f},
+      {"turn, then move: the translation row stays", Mul(turn, move), Translated(turn, 1, 2, 3), 1e-6f},
+      {"move, then turn: (1, 2, 3) about Z is (-2, 1, 3)", Mul(move, turn), Translated(turn, -2, 1, 3), 1e-6f},
+      // The point (1, 0, 0): scaled to (2, 0, 0), turned to (0, 2, 0), moved to (1, 4, 3).
+      {"scale, turn, move", Compose(2, 2, 2, 0, 0, 90, 1, 2, 3),
+       {{0, 2, 0, 0, -2, 0, 0, 0, 0, 0, 2, 0, 1, 2, 3, 1}}, 1e-6f},
+      {"inverse of a composite", Mul(any, Inverse(any)), kIdentity, 1e-5f},
+      {"inverse of a singular matrix", Inverse(Mat4{}), kIdentity, 0},
+  };
   for (const auto& c : cases) {
-    const Mat4 r = Rot(static_cast<int>(c[0]), c[1]);
-    Quat q;
-    QuatFromMatrix(&q, r);
-    EXPECT_NEAR(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w, 1.0f, 1e-5f);
-    Mat4 back;
-    MatFromQuat(&back, q);
-    ExpectNear(back, r, 1e-5f);
+    SCOPED_TRACE(c.what);
+    ExpectNear(c.got, c.want, c.tol);
   }
-  Quat q = {1, 2, 3, 4}, inv;
+  Mat4 alias = move;  // the result may be written over an operand
+  MatMultiply(&alias, alias, turn);
+  ExpectNear(alias, Mul(move, turn), 0);
+  // Degrees times the single-precision pi / 180 as a double, rounded (0.3 tells it from the exact ratio).
+  EXPECT_EQ(DegToRad(0.3f), static_cast<float>(0.3f * 0.01745329238474369));
+}
+
+// Small angles take the trace branch; larger turns about each axis the largest-diagonal branches.
+// The inverse is the conjugate over the squared norm; slerp takes the short way.
+TEST(Math, QuaternionsRoundTripThroughEveryBranchInvertAndSlerpTheShortWay) {
+  for (int axis = 0; axis < 3; ++axis)
+    for (float degrees : {30.0f, -45.0f, 170.0f, 180.0f}) {
+      const Mat4 r = Rot(axis, degrees);
+      Quat q;
+      Mat4 back;
+      QuatFromMatrix(&q, r);
+      MatFromQuat(&back, q);
+      ExpectNear(back, r, 1e-5f);
+    }
+  Quat q = {1, 2, 3, 4}, inv, a, b, out;
   QuatInverse(&inv, q);
   EXPECT_FLOAT_EQ(inv.x, -1.0f / 30);
   EXPECT_FLOAT_EQ(inv.w, 4.0f / 30);
-}
-
-TEST(Math, SlerpTakesShortestPathAndIsStableForNearlyEqual) {
-  Quat a, b, out;
   QuatFromMatrix(&a, kIdentity);
   QuatFromMatrix(&b, Rot(1, 90));
-  QuatSlerp(&out, a, b, 0.5f);
-  Mat4 m;
-  MatFromQuat(&m, out);
-  ExpectNear(m, Rot(1, 45), 1e-5f);
   // The same rotation given with the opposite sign still turns the short way.
-  const Quat negB = {-b.x, -b.y, -b.z, -b.w};
-  QuatSlerp(&out, a, negB, 0.5f);
-  MatFromQuat(&m, out);
-  ExpectNear(m, Rot(1, 45), 1e-5f);
+  for (const Quat& to : {b, Quat{-b.x, -b.y, -b.z, -b.w}}) {
+    QuatSlerp(&out, a, to, 0.5f);
+    Mat4 m;
+    MatFromQuat(&m, out);
+    ExpectNear(m, Rot(1, 45), 1e-5f);
+  }
   // Nearly equal: no division by a vanishing sine.
-  const Quat c = {0, 1e-6f, 0, 1};
-  QuatSlerp(&out, a, c, 0.3f);
+  QuatSlerp(&out, a, Quat{0, 1e-6f, 0, 1}, 0.3f);
   EXPECT_TRUE(isfinite(out.x) && isfinite(out.y) && isfinite(out.w));
   EXPECT_NEAR(out.w, 1, 1e-6);
-}
-
-TEST(Math, ComposeScalesThenRotatesXYZThenTranslates) {
-  const float s[3] = {2, 2, 2}, deg[3] = {0, 0, 90}, off[3] = {1, 2, 3};
-  Mat4 m;
-  MatCompose(&m, s, deg, off);
-  // The point (1, 0, 0): scaled to (2, 0, 0), turned to (0, 2, 0), moved to (1, 4, 3).
-  ExpectNear(m, Mat4{{0, 2, 0, 0, -2, 0, 0, 0, 0, 0, 2, 0, 1, 2, 3, 1}}, 1e-6f);
-  EXPECT_FLOAT_EQ(MatRowLength(m, 0), 2.0f);
-  EXPECT_EQ(DegToRad(180.0f), static_cast<float>(180.0f * 0.01745329238474369));
 }
 
 }  // namespace

@@ -21,14 +21,12 @@ TEST(LimbTree, ParentsAndDescendantsAtAnyDepthButNeverOfLimb0) {
   subhost::Reset();
   sObject* o = subhost::MakeObject(1, 6);
   subhost::LinkTree(o, {-1, 0, 1, 1, 1, 4});
-  const uint32_t parents[] = {0, 0, 1, 1, 1, 4};
   EXPECT_EQ(FindLimbParent(o, 6), 0u);  // past the end; the parents of real limbs: random trees below
   // Limb 1 is over 2..5 (5 a grandchild), 4 over 5; limb 0 over none, and limb 6 does not exist.
   for (uint32_t p = 0; p < 7; ++p)
     for (uint32_t d = 0; d < 7; ++d) {
       const uint32_t is = (p == 1 && d >= 2 && d < 6) || (p == 4 && d == 5);
       EXPECT_EQ(IsLimbDescendant(o, p, d), is) << p << " over " << d;
-      EXPECT_EQ(IsLimbDescendantIn(parents, 6, p, d), is) << p << " over " << d;
     }
 }
 
@@ -49,15 +47,12 @@ uint32_t ParentByRule(const sObject* obj, uint32_t limb) {
     const uint32_t s = index(subhost::Limb(obj, i)->nextSibling);
     if (s != none) previous[s] = i;
   }
-  int32_t pending = 0;
-  for (uint32_t i = 0; i < n; ++i) pending += previous[i] != none;
-  for (uint32_t pass = 0; pending > 0 && pass < n; ++pass)
+  for (uint32_t pass = 0; pass < n; ++pass)
     for (uint32_t j = 0; j < n; ++j) {
       const uint32_t s = previous[j];
       if (s != none && previous[s] == none) {
         parent[j] = parent[s];
         previous[j] = none;
-        --pending;
       }
     }
   return parent[limb];
@@ -83,10 +78,7 @@ TEST(LimbTree, WholeTreeAnswersMatchThePerLimbRules) {
     if (broken && rng() % 4 == 0) subhost::Limb(o, rng() % n)->index = n + 5;
     std::vector<uint32_t> parents(n), depths(n);
     LimbParents(o, parents.data());
-    for (uint32_t l = 0; l < n; ++l) {
-      ASSERT_EQ(parents[l], ParentByRule(o, l)) << "round " << round << " limb " << l;
-      EXPECT_EQ(FindLimbParent(o, l), parents[l]);
-    }
+    for (uint32_t l = 0; l < n; ++l) ASSERT_EQ(parents[l], ParentByRule(o, l)) << "round " << round << " limb " << l;
     LimbDepths(parents.data(), n, depths.data());
     std::vector<std::vector<uint32_t>> flags(n, std::vector<uint32_t>(n, 0));
     std::vector<uint32_t*> rows(n);
@@ -96,10 +88,8 @@ TEST(LimbTree, WholeTreeAnswersMatchThePerLimbRules) {
       uint32_t d = 0;
       for (uint32_t p = parents[l]; p != 0 && d < n; p = parents[p]) ++d;
       EXPECT_EQ(depths[l], d) << "round " << round << " limb " << l;
-      for (uint32_t j = 0; j < n; ++j) {
+      for (uint32_t j = 0; j < n; ++j)
         EXPECT_EQ(flags[l][j], IsLimbDescendantIn(parents.data(), n, l, j)) << round << ": " << l << " over " << j;
-        EXPECT_EQ(IsLimbDescendant(o, l, j), flags[l][j]) << round << ": " << l << " over " << j;
-      }
     }
   }
 }

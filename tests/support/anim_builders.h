@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,31 +36,27 @@ inline AnimData* Make(const std::vector<Keys>& tracks) {
   return anim;
 }
 
-// A track whose keys are all the identity, at these times.
+struct AnimDeleter {
+  void operator()(AnimData* a) const { AnimFree(a); }
+};
+typedef std::unique_ptr<AnimData, AnimDeleter> AnimPtr;
+
+// A track whose keys are all the identity, at these times; the key times of a track.
 inline Keys At(const std::vector<uint32_t>& times) {
   Keys keys;
   for (uint32_t t : times) keys.push_back({t, kIdentity});
   return keys;
 }
-
 inline std::vector<uint32_t> Times(const AnimTrack& t) {
   std::vector<uint32_t> v;
   for (uint32_t k = 0; k < t.keyCount; ++k) v.push_back(t.keys[k].time);
   return v;
 }
 
-inline Mat4 Translated(Mat4 m, float x, float y, float z) {
-  m.m[12] = x;
-  m.m[13] = y;
-  m.m[14] = z;
-  return m;
-}
-
-inline Mat4 RotY(float degrees) {
-  Mat4 m;
-  MatRotationY(&m, DegToRad(degrees));
-  return m;
-}
+// Matrices by value: m with its translation row set, a times b, a turn about Y in degrees.
+inline Mat4 Translated(Mat4 m, float x, float y, float z) { m.m[12] = x; m.m[13] = y; m.m[14] = z; return m; }
+inline Mat4 Mul(const Mat4& a, const Mat4& b) { Mat4 m; MatMultiply(&m, a, b); return m; }
+inline Mat4 RotY(float degrees) { Mat4 m; MatRotationY(&m, DegToRad(degrees)); return m; }
 
 // Scale, then rotation about X, Y and Z in degrees, then translation.
 inline Mat4 Compose(float sx, float sy, float sz, float ax, float ay, float az, float px = 0, float py = 0,
@@ -72,7 +69,6 @@ inline Mat4 Compose(float sx, float sy, float sz, float ax, float ay, float az, 
 
 inline bool SameMatrix(const Mat4& a, const Mat4& b) { return memcmp(&a, &b, sizeof a) == 0; }
 
-// Every key keeps, bit for bit, the quaternion its matrix gives.
 // What a track keeps beside its keys is true of them: each key's quaternion, float time and rigid
 // flag, and the track's ascending flag.
 inline void ExpectKeptFacts(const AnimTrack& t) {
@@ -96,22 +92,13 @@ inline void ExpectNear(const Mat4& got, const Mat4& want, float tol = 1e-4f) {
 // Little-endian file images.
 struct Bytes {
   std::vector<uint8_t> b;
-  Bytes& u32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    return *this;
-  }
-  Bytes& f32(float f) {
-    uint32_t u;
-    memcpy(&u, &f, 4);
-    return u32(u);
-  }
-  Bytes& text(const std::string& s) {
-    b.insert(b.end(), s.begin(), s.end());
-    return *this;
-  }
-  Bytes& matrix(const Mat4& m) {
-    for (float f : m.m) f32(f);
-    return *this;
+  Bytes& u32(uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i))); return *this; }
+  Bytes& f32(float f) { uint32_t u; memcpy(&u, &f, 4); return u32(u); }
+  Bytes& text(const std::string& s) { b.insert(b.end(), s.begin(), s.end()); return *this; }
+  Bytes& matrix(const Mat4& m) { for (float f : m.m) f32(f); return *this; }
+  // An animation file's header: magic, format 1000, two reserved words, track count, total frames.
+  Bytes& header(uint32_t tracks, float total) {
+    return u32(8).text("XAMOVELN").u32(1000).u32(0).u32(0).u32(tracks).f32(total);
   }
 };
 
@@ -122,14 +109,6 @@ inline std::vector<uint8_t> ReadFile(const std::string& path) {
 
 inline void WriteFile(const std::string& path, const std::vector<uint8_t>& data) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
-}
-
-// The little-endian value of type V at byte `at`.
-template <class V>
-V ValueAt(const std::vector<uint8_t>& b, size_t at) {
-  V v;
-  memcpy(&v, b.data() + at, sizeof v);
-  return v;
 }
 
 }  // namespace testanim
