@@ -6,37 +6,25 @@
 #include "oac/oac_helpers.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#define XAMO_COUNT_ALLOCATIONS 0
+#define XAMO_SANITIZED 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define XAMO_COUNT_ALLOCATIONS 0
+#define XAMO_SANITIZED 1
 #endif
-#endif
-#ifndef XAMO_COUNT_ALLOCATIONS
-#define XAMO_COUNT_ALLOCATIONS 1
 #endif
 
 namespace {
 volatile long g_allocations = 0;
 }  // namespace
 
-#if XAMO_COUNT_ALLOCATIONS
+#ifndef XAMO_SANITIZED
 extern "C" {
 void* __libc_malloc(size_t);
 void* __libc_calloc(size_t, size_t);
 void* __libc_realloc(void*, size_t);
-void* malloc(size_t n) {
-  g_allocations = g_allocations + 1;
-  return __libc_malloc(n);
-}
-void* calloc(size_t n, size_t size) {
-  g_allocations = g_allocations + 1;
-  return __libc_calloc(n, size);
-}
-void* realloc(void* p, size_t n) {
-  g_allocations = g_allocations + 1;
-  return __libc_realloc(p, n);
-}
+void* malloc(size_t n) { g_allocations = g_allocations + 1; return __libc_malloc(n); }
+void* calloc(size_t n, size_t size) { g_allocations = g_allocations + 1; return __libc_calloc(n, size); }
+void* realloc(void* p, size_t n) { g_allocations = g_allocations + 1; return __libc_realloc(p, n); }
 }
 #endif
 
@@ -44,10 +32,10 @@ namespace {
 
 using namespace oactest;
 
-class OacAllocation : public PluginTest {};
+using OacAllocation = PluginTest;
 
 TEST_F(OacAllocation, UpdatesAllocateNothing) {
-#if !XAMO_COUNT_ALLOCATIONS
+#ifdef XAMO_SANITIZED
   GTEST_SKIP() << "allocations are not counted under the sanitizers";
 #endif
   sObject* o = Tree(1, {-1, 0, 1, 1, 2, 2, 3, 3});
